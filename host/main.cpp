@@ -1,0 +1,144 @@
+// qvhost: plays the 16-bit printer driver that hosts the user interface.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/default_settings.h"
+#include "host/host_session.h"
+#include "host/property_sheet.h"
+
+namespace {
+
+constexpr int ExitUsage = 2;
+
+// A path from the Linux side (under Wine) names the same file on drive Z:.
+std::string HostPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    std::string p = "Z:" + path;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
+struct Options {
+    std::string Job;
+    std::string Shots;
+    bool Help = false;
+};
+
+// Parses "--name value" options; returns false with a message on bad use.
+bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
+    struct Flag {
+        const char* Name;
+        std::string Options::*Value;
+    };
+    static const Flag flags[] = {{"--job", &Options::Job}, {"--shots", &Options::Shots}};
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            o.Help = true;
+            continue;
+        }
+        const Flag* found = nullptr;
+        for (const Flag& f : flags)
+            if (args[i] == f.Name) found = &f;
+        if (!found) {
+            error = "unknown option '" + args[i] + "'";
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            error = std::string("option ") + found->Name + " needs a value";
+            return false;
+        }
+        o.*(found->Value) = HostPath(args[++i]);
+    }
+    return true;
+}
+
+bool OpenSession(HostSession& session, const Options& o) {
+    if (!o.Job.empty()) {
+        fprintf(stderr, "qvhost: job files are not read yet: %s\n", o.Job.c_str());
+        return false;
+    }
+    const PrintSettings defaults = MakeDefaultSettings();
+    if (!session.Open(defaults, defaults)) {
+        fprintf(stderr, "qvhost: cannot load QV3810T2.dll and QV3810ui.dll beside qvhost.exe\n");
+        return false;
+    }
+    return true;
+}
+
+int Properties(const Options& o) {
+    HostSession session;
+    if (!OpenSession(session, o)) return 1;
+    bool ok = RunPropertySheet(session, nullptr);
+    printf("%s\n", ok ? "OK" : "Cancel");
+    return 0;
+}
+
+int Show(const Options& o) {
+    if (o.Shots.empty()) {
+        fprintf(stderr, "qvhost show: --shots DIR is required\n");
+        return ExitUsage;
+    }
+    CreateDirectoryA(o.Shots.c_str(), nullptr);
+    HostSession session;
+    if (!OpenSession(session, o)) return 1;
+    std::vector<std::string> files = ShootPropertySheet(session, o.Shots);
+    if (files.size() != 4) {
+        fprintf(stderr, "qvhost show: could not save the pictures into %s\n", o.Shots.c_str());
+        return 1;
+    }
+    for (size_t i = 0; i < files.size(); ++i) printf("%-8s %s\n", HostPages[i].Name, files[i].c_str());
+    return 0;
+}
+
+struct Command {
+    const char* Name;
+    int (*Run)(const Options&);
+    const char* Usage;
+};
+
+const Command Commands[] = {
+    {"properties", Properties, "qvhost properties [--job FILE]\n  The printer properties of a job in a window.\n"},
+    {"show", Show,
+     "qvhost show [--job FILE] --shots DIR\n  Visits every page and saves a PNG picture of each into DIR.\n"},
+};
+
+void PrintUsage(FILE* to) {
+    fprintf(to, "usage:\n");
+    for (const Command& c : Commands) fprintf(to, "  %s", c.Usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return ExitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintUsage(stdout);
+        return 0;
+    }
+    for (const Command& c : Commands) {
+        if (name != c.Name) continue;
+        Options o;
+        std::string error;
+        if (!ParseOptions(std::vector<std::string>(argv + 2, argv + argc), o, error)) {
+            fprintf(stderr, "qvhost %s: %s\n%s", c.Name, error.c_str(), c.Usage);
+            return ExitUsage;
+        }
+        if (o.Help) {
+            printf("%s", c.Usage);
+            return 0;
+        }
+        return c.Run(o);
+    }
+    fprintf(stderr, "qvhost: unknown command '%s'\n", name.c_str());
+    PrintUsage(stderr);
+    return ExitUsage;
+}

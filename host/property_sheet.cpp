@@ -1,0 +1,141 @@
+#include "host/property_sheet.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include "host/capture.h"
+#include "host/host_resource.h"
+#include "host/host_session.h"
+
+const PageInfo HostPages[4] = {
+    {PageKindMain, IDD_MAIN_PAGE, "main"},
+    {PageKindColor, IDD_COLOR_PAGE, "color"},
+    {PageKindOption, IDD_OPTION_PAGE, "option"},
+    {PageKindVersion, IDD_VERSION_PAGE, "version"},
+};
+
+namespace {
+
+HostSession* g_session;  // the session whose sheet is open
+
+// Every page forwards its messages through the bridge, as the driver does.
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG)
+        SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<const PROPSHEETPAGEA*>(lParam)->lParam);
+    const int32_t kind = static_cast<int32_t>(GetWindowLongPtrA(page, GWLP_USERDATA));
+    if (!kind || !g_session) return FALSE;
+
+    switch (message) {
+    case WM_INITDIALOG:
+        g_session->Forward(kind, page, message, wParam, lParam);
+        return TRUE;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(page, &ps);
+        EndPaint(page, &ps);
+        g_session->Forward(kind, page, message, wParam, lParam);
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+    case WM_COMMAND:
+        g_session->Forward(kind, page, message, wParam, lParam);
+        return TRUE;
+    case WM_HSCROLL:
+        if (kind != PageKindColor) return FALSE;
+        g_session->Forward(kind, page, message, wParam, lParam);
+        return TRUE;
+    case WM_NOTIFY: {
+        const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+        if (code != static_cast<UINT>(PSN_SETACTIVE) && code != static_cast<UINT>(PSN_KILLACTIVE)) return FALSE;
+        g_session->Forward(kind, page, message, wParam, lParam);
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);  // accept the change of page
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
+struct SheetPages {
+    PROPSHEETPAGEA Pages[4];
+    PROPSHEETHEADERA Header;
+    char Caption[128];
+};
+
+void FillSheet(SheetPages& s, HWND owner, DWORD flags) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (int i = 0; i < 4; ++i) {
+        PROPSHEETPAGEA& p = s.Pages[i];
+        p = {};
+        p.dwSize = sizeof p;
+        p.hInstance = instance;
+        p.pszTemplate = MAKEINTRESOURCEA(HostPages[i].Template);
+        p.pfnDlgProc = PageProc;
+        p.lParam = HostPages[i].Kind;
+    }
+    LoadStringA(instance, IDS_SHEET_CAPTION, s.Caption, sizeof s.Caption);
+    s.Header = {};
+    s.Header.dwSize = sizeof s.Header;
+    s.Header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | flags;
+    s.Header.hwndParent = owner;
+    s.Header.hInstance = instance;
+    s.Header.pszCaption = s.Caption;
+    s.Header.nPages = 4;
+    s.Header.ppsp = s.Pages;
+}
+
+}  // namespace
+
+void PumpMessages(HWND sheet) {
+    // Paint and settle: a few rounds until no message is left.
+    for (int round = 0; round < 20; ++round) {
+        MSG msg;
+        bool any = false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            any = true;
+            if (!sheet || !PropSheet_IsDialogMessage(sheet, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        if (sheet) UpdateWindow(sheet);
+        if (!any && round > 2) break;
+        Sleep(20);
+    }
+}
+
+bool RunPropertySheet(HostSession& session, HWND owner) {
+    SheetPages s;
+    FillSheet(s, owner, 0);
+    g_session = &session;
+    INT_PTR result = PropertySheetA(&s.Header);
+    g_session = nullptr;
+    return result > 0;
+}
+
+std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder) {
+    SheetPages s;
+    FillSheet(s, nullptr, PSH_MODELESS);
+    g_session = &session;
+    std::vector<std::string> files;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&s.Header));
+    if (sheet) {
+        ShowWindow(sheet, SW_SHOW);
+        SetForegroundWindow(sheet);
+        for (int i = 0; i < 4; ++i) {
+            PropSheet_SetCurSel(sheet, nullptr, i);
+            PumpMessages(sheet);
+            RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            PumpMessages(sheet);
+            std::string path = folder + "\\page-" + HostPages[i].Name + ".png";
+            if (!SaveWindowPng(sheet, path)) {
+                files.clear();
+                break;
+            }
+            files.push_back(path);
+        }
+        DestroyWindow(sheet);
+        PumpMessages(nullptr);
+    }
+    g_session = nullptr;
+    return files;
+}

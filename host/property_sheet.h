@@ -1,0 +1,27 @@
+// The printer properties: a property sheet with the four forwarded pages.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class HostSession;
+
+struct PageInfo {
+    int32_t Kind;
+    int Template;
+    const char* Name;  // used in file names and messages
+};
+extern const PageInfo HostPages[4];
+
+// Runs the sheet modally; true when the user left it with OK.
+bool RunPropertySheet(HostSession& session, HWND owner);
+
+// Opens the sheet without showing it to a user, brings each page to the
+// front in turn and saves a picture of the sheet per page into `folder`.
+// Returns the files written, in page order; empty on failure.
+std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder);
+
+// Processes pending messages until the thread is idle.
+void PumpMessages(HWND sheet);

@@ -1,0 +1,80 @@
+// The host stand-in with the real library: every page answers through the
+// bridge, the default record is never written, and the headless visit
+// leaves a picture of each page.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
+#include "host/default_settings.h"
+#include "host/host_session.h"
+#include "host/property_sheet.h"
+
+namespace {
+
+std::string TempFolder(const char* name) {
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, path);
+    std::string folder = std::string(path) + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+// The number of distinct colors in a PNG file: a blank picture has one.
+int DistinctColors(const std::string& file, int& width, int& height) {
+    int channels = 0;
+    unsigned char* pixels = stbi_load(file.c_str(), &width, &height, &channels, 3);
+    if (!pixels) return 0;
+    int distinct = 0;
+    uint32_t seen[64] = {};
+    for (int i = 0; i < width * height && distinct < 64; ++i) {
+        uint32_t c = pixels[i * 3] << 16 | pixels[i * 3 + 1] << 8 | pixels[i * 3 + 2];
+        bool known = false;
+        for (int k = 0; k < distinct; ++k) known = known || seen[k] == c;
+        if (!known) seen[distinct++] = c;
+    }
+    stbi_image_free(pixels);
+    return distinct;
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        defaults = MakeDefaultSettings();
+        ASSERT_TRUE(session.Open(defaults, defaults));
+    }
+    void TearDown() override {
+        EXPECT_EQ(memcmp(&session.Defaults(), &defaults, sizeof defaults), 0) << "the default record changed";
+    }
+    PrintSettings defaults;
+    HostSession session;
+};
+
+TEST_F(HostTest, EveryPageAnswersTrueAndUnknownKindsFalse) {
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    for (int32_t kind : {PageKindMain, PageKindColor, PageKindOption, PageKindVersion})
+        EXPECT_EQ(session.Forward(kind, window, WM_PAINT, 0, 0), 1) << kind;
+    EXPECT_EQ(session.Forward(1000, window, WM_PAINT, 0, 0), 0);
+    EXPECT_EQ(session.Forward(1005, window, WM_PAINT, 0, 0), 0);
+    DestroyWindow(window);
+}
+
+TEST_F(HostTest, HeadlessVisitSavesAPictureOfEachPage) {
+    const std::string folder = TempFolder("qvhost-test-shots");
+    auto files = ShootPropertySheet(session, folder);
+    ASSERT_EQ(files.size(), 4u);
+    for (const std::string& file : files) {
+        int w = 0, h = 0;
+        EXPECT_GT(DistinctColors(file, w, h), 3) << file << " is blank";
+        EXPECT_GT(w, 300) << file;
+        EXPECT_GT(h, 300) << file;
+        DeleteFileA(file.c_str());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// The flat-thunk services that the bridge calls. On the 32-bit build they are
+// KERNEL32's own; elsewhere the stand-in library qvthunk.dll provides them.
+#pragma once
+
+#include <windows.h>
+
+typedef DWORD SEGPTR16;  // a 16:16 pointer: selector in the high half
+
+// The 32-bit half of a 16-to-32 flat thunk (32 bytes, in writable data).
+struct ThunkDataSL32 {
+    char Signature[4];    // "SL01"
+    DWORD Checksum;       // equals the checksum of the 16-bit partner's block
+    DWORD Reserved1[2];
+    char LateBinding[4];  // "LB01"
+    DWORD Reserved2[3];
+};
+static_assert(sizeof(ThunkDataSL32) == 32, "thunk data block is 32 bytes");
+
+// A thunk target receives the base of the 16-bit caller's frame; its
+// arguments lie at fixed offsets above it.
+typedef DWORD(WINAPI* ThunkTarget)(const BYTE* frame);
+
+#ifdef QV_THUNK_STANDIN_BUILD
+#define QV_THUNK_IMPORT __declspec(dllexport)
+#else
+#define QV_THUNK_IMPORT __declspec(dllimport)
+#endif
+
+extern "C" {
+QV_THUNK_IMPORT BOOL WINAPI ThunkConnect32(ThunkDataSL32* data, LPCSTR thunkData16, LPCSTR module16,
+                                           LPCSTR module32, HINSTANCE instance, DWORD reason);
+QV_THUNK_IMPORT LPVOID WINAPI MapSLFix(SEGPTR16 pointer);
+QV_THUNK_IMPORT VOID WINAPI UnMapSLFixArray(SEGPTR16* pointers, INT count);
+QV_THUNK_IMPORT VOID WINAPI K32Thk1632Prolog(void);
+QV_THUNK_IMPORT VOID WINAPI K32Thk1632Epilog(void);
+}

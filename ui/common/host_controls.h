@@ -1,0 +1,70 @@
+/* Control identifiers of the host's four page templates. Plain #defines:
+   included by resource scripts as well as by C++. */
+#pragma once
+
+#define IDC_PAGE_PICTURE 1024
+
+/* Main page (page kind 1001) */
+#define IDC_PAPER_SIZE 1010
+#define IDC_OUTPUT_SIZE 1011
+#define IDC_PAPER_SOURCE 1012
+#define IDC_MEDIA_TYPE 1013
+#define IDC_COPIES 1014
+#define IDC_COPIES_SPIN 1015 /* created by the library */
+#define IDC_CODE_SWITCH 1016
+#define IDC_PORTRAIT 1017
+#define IDC_LANDSCAPE 1018
+#define IDC_PAGES_PER_SHEET 1019
+#define IDC_DUPLEX 1020
+#define IDC_LAYOUT_DETAIL 1021
+#define IDC_PRINT_MODE 1022
+#define IDC_LAYOUT_ICON 1025
+#define IDC_SCALE_TEXT 1026
+#define IDC_CODE_TEXT 1064
+#define IDC_SUMMARY_FIRST 1201
+#define IDC_SUMMARY_LAST 1224
+
+/* Color page (1002) */
+#define IDC_COLOR_ADJUST 1041
+#define IDC_COLOR_1042 1042
+#define IDC_COLOR_1043 1043
+#define IDC_COLOR_1044 1044
+#define IDC_COLOR_REGISTER 1045
+#define IDC_COLOR_1046 1046
+#define IDC_COLOR_1047 1047
+#define IDC_COLOR_1048 1048
+#define IDC_COLOR_1049 1049
+#define IDC_BLACK_COMPOSITION 1050
+#define IDC_COLOR_RENDERING 1051
+#define IDC_MODE_DOCUMENT 1052
+#define IDC_MODE_PHOTO 1053
+#define IDC_MODE_GRAPHICS 1054
+#define IDC_MODE_MONOCHROME 1055
+#define IDC_MODE_USER 1056
+#define IDC_USER_SETTINGS 1057
+#define IDC_MODE_ICON_FIRST 1058 /* 1058 to 1062 */
+#define IDC_MODE_NO_CORRECTION 1101
+#define IDC_MODE_ICM 1104
+
+/* Option page (1003) */
+#define IDC_NUMBER_SWITCH 1067
+#define IDC_NUMBER_TEXT 1068
+#define IDC_SMOOTHING 1069
+#define IDC_TONER_SAVE 1070
+#define IDC_OPTION_1071 1071
+#define IDC_OPTION_1072 1072
+#define IDC_DUPLEX_UNIT 1073
+#define IDC_OPTION_1074 1074
+#define IDC_OPTION_1075 1075
+#define IDC_OPTION_1076 1076
+#define IDC_OPTION_1077 1077
+#define IDC_OPTION_1078 1078
+#define IDC_OPTION_1079 1079
+#define IDC_OPTION_1080 1080
+#define IDC_OPTION_1081 1081
+#define IDC_STAMP 1082
+#define IDC_OPTION_1102 1102
+#define IDC_OPTION_1226 1226
+
+/* Version page (1004) */
+#define IDC_RESTORE_DEFAULTS 1086
