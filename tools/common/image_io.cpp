@@ -1,0 +1,240 @@
+#include "tools/common/image_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#define STBI_ONLY_BMP
+#define STBI_NO_STDIO
+#define STBI_WRITE_NO_STDIO
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#endif
+#include <stb_image.h>
+#include <stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* f) const {
+        if (f) std::fclose(f);
+    }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string& error) {
+    File f(std::fopen(path.c_str(), "rb"));
+    if (!f) {
+        error = "cannot open '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    data.clear();
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) data.insert(data.end(), buffer, buffer + n);
+    if (std::ferror(f.get())) {
+        error = "cannot read '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
+uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+// The BMP decoder fills missing pixel rows silently, so the pixel array is
+// checked against the header first.
+bool CheckBmpComplete(const std::vector<uint8_t>& d, std::string& error) {
+    if (d.size() < 54) {
+        error = "truncated BMP header";
+        return false;
+    }
+    const uint32_t offset = Le32(&d[10]);
+    const uint32_t headerSize = Le32(&d[14]);
+    if (headerSize < 40) return true;  // old core header: leave it to the decoder
+    const int64_t width = static_cast<int32_t>(Le32(&d[18]));
+    int64_t height = static_cast<int32_t>(Le32(&d[22]));
+    const uint16_t bits = Le16(&d[28]);
+    const uint32_t compression = Le32(&d[30]);
+    if (height < 0) height = -height;
+    if (width <= 0 || width > (1 << 16) || height > (1 << 16)) {
+        error = "BMP has unusable dimensions";
+        return false;
+    }
+    if (compression != 0 && compression != 3) return true;  // compressed data is bounded by the decoder
+    const uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
+    if (static_cast<uint64_t>(offset) + stride * static_cast<uint64_t>(height) > d.size()) {
+        error = "truncated BMP pixel data";
+        return false;
+    }
+    return true;
+}
+
+// Binary PPM (P6) with a maximum value of at most 255.
+bool ReadPpm(const std::vector<uint8_t>& d, Image& image, std::string& error) {
+    size_t pos = 2;
+    auto skipSpace = [&] {
+        while (pos < d.size()) {
+            if (d[pos] == '#') {
+                while (pos < d.size() && d[pos] != '\n') ++pos;
+            } else if (std::strchr(" \t\r\n", d[pos]) && d[pos] != 0) {
+                ++pos;
+            } else {
+                break;
+            }
+        }
+    };
+    auto number = [&](long& value) {
+        skipSpace();
+        if (pos >= d.size() || d[pos] < '0' || d[pos] > '9') return false;
+        value = 0;
+        while (pos < d.size() && d[pos] >= '0' && d[pos] <= '9') {
+            value = value * 10 + (d[pos++] - '0');
+            if (value > 1000000) return false;
+        }
+        return true;
+    };
+    long w, h, maxval;
+    if (!number(w) || !number(h) || !number(maxval) || pos >= d.size() || w <= 0 || h <= 0 || maxval <= 0 ||
+        maxval > 255) {
+        error = "malformed PPM header (binary P6 with a maximum value up to 255 is read)";
+        return false;
+    }
+    ++pos;  // the single whitespace character before the pixels
+    const uint64_t need = static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * 3;
+    if (d.size() - pos < need) {
+        error = "truncated PPM pixel data";
+        return false;
+    }
+    image.width = static_cast<int>(w);
+    image.height = static_cast<int>(h);
+    image.rgb.resize(need);
+    for (uint64_t i = 0; i < need; ++i) image.rgb[i] = static_cast<uint8_t>((d[pos + i] * 255 + maxval / 2) / maxval);
+    return true;
+}
+
+void AppendToVector(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    const auto* p = static_cast<const uint8_t*>(data);
+    out->insert(out->end(), p, p + size);
+}
+
+}  // namespace
+
+bool ImageFormatFromPath(const std::string& path, ImageFormat& format) {
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos) return false;
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    static const struct {
+        const char* ext;
+        ImageFormat format;
+    } known[] = {{"png", ImageFormat::Png}, {"bmp", ImageFormat::Bmp}, {"ppm", ImageFormat::Ppm}};
+    for (const auto& k : known)
+        if (ext == k.ext) {
+            format = k.format;
+            return true;
+        }
+    return false;
+}
+
+bool ReadImageFile(const std::string& path, Image& image, std::string& error) {
+    std::vector<uint8_t> d;
+    if (!ReadWholeFile(path, d, error)) return false;
+    if (d.size() >= 2 && d[0] == 'P' && d[1] == '6') {
+        if (!ReadPpm(d, image, error)) {
+            error = "'" + path + "': " + error;
+            return false;
+        }
+        return true;
+    }
+    if (d.size() >= 2 && d[0] == 'B' && d[1] == 'M' && !CheckBmpComplete(d, error)) {
+        error = "'" + path + "': " + error;
+        return false;
+    }
+    if (d.size() > static_cast<size_t>(INT32_MAX)) {
+        error = "'" + path + "': file too large";
+        return false;
+    }
+    int w = 0, h = 0, n = 0;
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+        stbi_load_from_memory(d.data(), static_cast<int>(d.size()), &w, &h, &n, 3), stbi_image_free);
+    if (!pixels) {
+        error = "'" + path + "': not a readable PNG, BMP or PPM image (" + stbi_failure_reason() + ")";
+        return false;
+    }
+    image.width = w;
+    image.height = h;
+    image.rgb.assign(pixels.get(), pixels.get() + static_cast<size_t>(w) * h * 3);
+    return true;
+}
+
+bool WriteImageFile(const std::string& path, ImageFormat format, int width, int height, const uint8_t* rgb,
+                    std::string& error) {
+    std::vector<uint8_t> out;
+    bool ok = true;
+    switch (format) {
+    case ImageFormat::Png:
+        ok = stbi_write_png_to_func(AppendToVector, &out, width, height, 3, rgb, width * 3) != 0;
+        break;
+    case ImageFormat::Bmp:
+        ok = stbi_write_bmp_to_func(AppendToVector, &out, width, height, 3, rgb) != 0;
+        break;
+    case ImageFormat::Ppm: {
+        const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+        out.assign(header.begin(), header.end());
+        out.insert(out.end(), rgb, rgb + static_cast<size_t>(width) * height * 3);
+        break;
+    }
+    }
+    if (!ok) {
+        error = "cannot encode '" + path + "'";
+        return false;
+    }
+    return WriteFileAtomically(path, out.data(), out.size(), error);
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size, std::string& error) {
+    const std::string temp = path + ".partial";
+    {
+        File f(std::fopen(temp.c_str(), "wb"));
+        if (!f) {
+            error = "cannot write '" + path + "': " + std::strerror(errno);
+            return false;
+        }
+        const bool written = std::fwrite(data, 1, size, f.get()) == size && std::fflush(f.get()) == 0;
+        const bool closed = std::fclose(f.release()) == 0;
+        if (!written || !closed) {
+            error = "cannot write '" + path + "': " + std::strerror(errno);
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+#ifdef _WIN32
+    const bool renamed = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    const bool renamed = std::rename(temp.c_str(), path.c_str()) == 0;
+#endif
+    if (!renamed) {
+        error = "cannot replace '" + path + "': " + std::strerror(errno);
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
