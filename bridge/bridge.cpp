@@ -14,7 +14,8 @@ __declspec(dllexport) ThunkDataSL32 QV3810T2_ThunkData32 = {
     {'S', 'L', '0', '1'}, 2259, {0, 0}, {'L', 'B', '0', '1'}, {0, 0, 0}};
 DWORD WINAPI PageEntry(const BYTE* frame);
 DWORD WINAPI TableEntry(const BYTE* frame);
-__declspec(dllexport) const ThunkTarget QV3810T2_TargetTable[2] = {TableEntry, PageEntry};
+__declspec(dllexport) extern const ThunkTarget QV3810T2_TargetTable[2];
+const ThunkTarget QV3810T2_TargetTable[2] = {TableEntry, PageEntry};
 }
 
 namespace {

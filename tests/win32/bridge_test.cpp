@@ -26,8 +26,8 @@ protected:
         ASSERT_NE(s_bridge, nullptr);
         HMODULE ui = GetModuleHandleA("QV3810ui.dll");
         ASSERT_NE(ui, nullptr);
-        s_last = reinterpret_cast<DoubleLastCallFn>(GetProcAddress(ui, "DoubleLastCall"));
-        s_setResult = reinterpret_cast<DoubleSetResultFn>(GetProcAddress(ui, "DoubleSetResult"));
+        s_last = reinterpret_cast<DoubleLastCallFn>(reinterpret_cast<void*>(GetProcAddress(ui, "DoubleLastCall")));
+        s_setResult = reinterpret_cast<DoubleSetResultFn>(reinterpret_cast<void*>(GetProcAddress(ui, "DoubleSetResult")));
         ASSERT_TRUE(s_last && s_setResult) << "the bridge did not bind the double";
     }
 
