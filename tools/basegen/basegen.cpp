@@ -57,10 +57,14 @@ const TableSpec Tables[] = {
 };
 
 // Photographic compression leaves chroma below this share of the reachable
-// chroma untouched and rolls the rest off smoothly towards the boundary.
-constexpr double PhotoKnee = 0.7;
-// Saturation-oriented tables lift chroma before clipping and drive vivid colors
-// to pure device primaries and secondaries.
+// chroma untouched and rolls the rest off smoothly, so that colors beyond the
+// gamut keep their gradation instead of piling up on the boundary: the whole
+// source range up to PhotoReach is spread over the remaining room.
+constexpr double PhotoKnee = 0.6;
+constexpr double PhotoReach = 128;
+// Saturation-oriented tables lift chroma, give up lightness for chroma
+// (out-of-gamut colors move towards the lightness of the most chromatic color
+// of their hue) and drive vivid colors to pure device primaries and secondaries.
 constexpr double SaturatedBoost = 1.2;
 constexpr double PurityFrom = 0.6, PurityTo = 0.95;
 // Reach of the correction fields in Lab units.
@@ -75,20 +79,36 @@ double Smoothstep(double e0, double e1, double x) {
     return t * t * (3 - 2 * t);
 }
 
-double MapChroma(Character ch, double c, double cmax) {
+cmsCIELCh MapIntoGamut(const DeviceModel& dev, Character ch, cmsCIELCh lch) {
+    const double cmax = dev.MaxChroma(lch.L, lch.h);
     switch (ch) {
     case Character::Colorimetric:
-        return std::min(c, cmax);
+        lch.C = std::min(lch.C, cmax);
+        break;
     case Character::Photographic: {
-        const double knee = PhotoKnee * cmax;
-        if (c <= knee) return c;
-        const double room = cmax - knee;
-        return room <= 0 ? knee : knee + room * std::tanh((c - knee) / room);
+        const double knee = PhotoKnee * cmax, room = cmax - knee;
+        if (lch.C > knee) lch.C = knee + room * std::tanh(2 * (lch.C - knee) / (PhotoReach - knee));
+        break;
     }
-    case Character::Saturated:
-        return std::min(c * SaturatedBoost, cmax);
+    case Character::Saturated: {
+        lch.C *= SaturatedBoost;
+        if (lch.C <= cmax) break;
+        // Along the line towards the gray of the cusp's lightness, to the boundary.
+        const double Lc = dev.CuspLightness(lch.h);
+        double lo = 0, hi = 1;
+        for (int i = 0; i < 26; ++i) {
+            const double t = (lo + hi) / 2;
+            cmsCIELab lab;
+            const cmsCIELCh p{Lc + t * (lch.L - Lc), t * lch.C, lch.h};
+            cmsLCh2Lab(&lab, &p);
+            (dev.InGamut(lab) ? lo : hi) = t;
+        }
+        lch.L = Lc + lo * (lch.L - Lc);
+        lch.C = lo * lch.C;
+        break;
     }
-    return c;
+    }
+    return lch;
 }
 
 // Pulls the weakest channel of a vivid device color to zero, keeping the
@@ -107,8 +127,7 @@ Vec3 BaseNode(const DeviceModel& dev, Character ch, double L, double a, double b
     const cmsCIELab lab = dev.CompensateBlack({L, a, b});
     cmsCIELCh lch;
     cmsLab2LCh(&lch, &lab);
-    const double cmax = dev.MaxChroma(lch.L, lch.h);
-    lch.C = MapChroma(ch, lch.C, cmax);
+    lch = MapIntoGamut(dev, ch, lch);
     cmsCIELab mapped;
     cmsLCh2Lab(&mapped, &lch);
     Vec3 v = dev.ToDevice(mapped);
