@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/default_settings.h"
+#include "host/job/default_settings.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
 

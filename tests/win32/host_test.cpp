@@ -11,7 +11,7 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
-#include "host/default_settings.h"
+#include "host/job/default_settings.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
 

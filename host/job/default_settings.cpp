@@ -1,6 +1,6 @@
 // The standard settings of a new job on this printer. Every "標準値に戻す"
 // button and the Version page's restore put these values back.
-#include "host/default_settings.h"
+#include "host/job/default_settings.h"
 
 #include <cstring>
 
