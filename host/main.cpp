@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/job/default_settings.h"
+#include "host/job/job_file.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
 
@@ -26,6 +27,8 @@ std::string HostPath(const std::string& path) {
 struct Options {
     std::string Job;
     std::string Shots;
+    std::string Output;
+    std::string Format;
     bool Help = false;
 };
 
@@ -35,7 +38,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
         const char* Name;
         std::string Options::*Value;
     };
-    static const Flag flags[] = {{"--job", &Options::Job}, {"--shots", &Options::Shots}};
+    static const Flag flags[] = {{"--job", &Options::Job},
+                                 {"--shots", &Options::Shots},
+                                 {"-o", &Options::Output},
+                                 {"--format", &Options::Format}};
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
             o.Help = true;
@@ -57,13 +63,20 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
     return true;
 }
 
+// The job's settings: the default job, or a job file read over it.
+bool LoadJob(const Options& o, PrintSettings& job) {
+    job = MakeDefaultSettings();
+    if (o.Job.empty()) return true;
+    std::string error;
+    if (LoadJobFile(o.Job, MakeDefaultSettings(), job, error)) return true;
+    fprintf(stderr, "qvhost: %s\n", error.c_str());
+    return false;
+}
+
 bool OpenSession(HostSession& session, const Options& o) {
-    if (!o.Job.empty()) {
-        fprintf(stderr, "qvhost: job files are not read yet: %s\n", o.Job.c_str());
-        return false;
-    }
-    const PrintSettings defaults = MakeDefaultSettings();
-    if (!session.Open(defaults, defaults)) {
+    PrintSettings job;
+    if (!LoadJob(o, job)) return false;
+    if (!session.Open(job, MakeDefaultSettings())) {
         fprintf(stderr, "qvhost: cannot load QV3810T2.dll and QV3810ui.dll beside qvhost.exe\n");
         return false;
     }
@@ -72,9 +85,52 @@ bool OpenSession(HostSession& session, const Options& o) {
 
 int Properties(const Options& o) {
     HostSession session;
-    if (!OpenSession(session, o)) return 1;
-    bool ok = RunPropertySheet(session, nullptr);
-    printf("%s\n", ok ? "OK" : "Cancel");
+    if (!OpenSession(session, o)) return ExitUsage;
+    if (!RunPropertySheet(session, nullptr)) {
+        printf("Cancel: the job is unchanged\n");
+        return 0;
+    }
+    if (o.Job.empty()) {
+        printf("OK (the default job is not saved)\n");
+        return 0;
+    }
+    std::string error;
+    if (!SaveJobFile(o.Job, session.Current(), error)) {
+        fprintf(stderr, "qvhost: %s\n", error.c_str());
+        return 1;
+    }
+    printf("OK: saved %s\n", o.Job.c_str());
+    return 0;
+}
+
+int Dump(const Options& o) {
+    PrintSettings job;
+    if (!LoadJob(o, job)) return ExitUsage;
+    size_t count = 0;
+    const JobField* fields = JobFields(&count);
+    for (size_t i = 0; i < count; ++i) printf("%s=%s\n", fields[i].Name, FormatJobValue(job, fields[i]).c_str());
+    return 0;
+}
+
+int Rdt(const Options& o) {
+    if (o.Output.empty()) {
+        fprintf(stderr, "qvhost rdt: -o FILE is required\n");
+        return ExitUsage;
+    }
+    if (!o.Format.empty() && o.Format != "raw") {
+        fprintf(stderr, "qvhost rdt: unknown format '%s' (raw)\n", o.Format.c_str());
+        return ExitUsage;
+    }
+    HostSession session;
+    if (!OpenSession(session, o)) return ExitUsage;
+    std::vector<uint8_t> table(RdtBytes);
+    session.RenderingTable(session.Current().Color, table.data());
+    std::string error;
+    if (!WriteFileReplacing(o.Output, table.data(), table.size(), error)) {
+        fprintf(stderr, "qvhost: %s\n", error.c_str());
+        return 1;
+    }
+    printf("%s: %zu bytes\n", o.Output.c_str(), table.size());
     return 0;
 }
 
@@ -85,7 +141,7 @@ int Show(const Options& o) {
     }
     CreateDirectoryA(o.Shots.c_str(), nullptr);
     HostSession session;
-    if (!OpenSession(session, o)) return 1;
+    if (!OpenSession(session, o)) return ExitUsage;
     std::vector<std::string> files = ShootPropertySheet(session, o.Shots);
     if (files.size() != 4) {
         fprintf(stderr, "qvhost show: could not save the pictures into %s\n", o.Shots.c_str());
@@ -105,6 +161,9 @@ const Command Commands[] = {
     {"properties", Properties, "qvhost properties [--job FILE]\n  The printer properties of a job in a window.\n"},
     {"show", Show,
      "qvhost show [--job FILE] --shots DIR\n  Visits every page and saves a PNG picture of each into DIR.\n"},
+    {"dump", Dump, "qvhost dump [--job FILE]\n  Prints every setting of the job, one Name=value line each.\n"},
+    {"rdt", Rdt,
+     "qvhost rdt [--job FILE] -o FILE [--format raw]\n  Writes the job's rendering data table (14739 bytes).\n"},
 };
 
 void PrintUsage(FILE* to) {

@@ -239,22 +239,26 @@ bool LoadJobFile(const std::string& path, const PrintSettings& base, PrintSettin
     return ParseJob(text, path, base, out, error);
 }
 
-bool SaveJobFile(const std::string& path, const PrintSettings& s, std::string& error) {
+bool WriteFileReplacing(const std::string& path, const void* data, size_t size, std::string& error) {
     const std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        const std::string text = FormatJob(s);
-        if (!out || !out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush()) {
-            error = path + ": cannot write the job file";
+        if (!out || !out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size)) || !out.flush()) {
+            error = path + ": cannot write the file";
             out.close();
             std::remove(temporary.c_str());
             return false;
         }
     }
-    if (!ReplaceFile(temporary, path)) {
+    if (!RenameOver(temporary, path)) {
         std::remove(temporary.c_str());
-        error = path + ": cannot replace the job file";
+        error = path + ": cannot replace the file";
         return false;
     }
     return true;
+}
+
+bool SaveJobFile(const std::string& path, const PrintSettings& s, std::string& error) {
+    const std::string text = FormatJob(s);
+    return WriteFileReplacing(path, text.data(), text.size(), error);
 }

@@ -10,4 +10,4 @@ bool Utf8ToShiftJis(const std::string& utf8, std::string& sjis);
 bool ShiftJisToUtf8(const std::string& sjis, std::string& utf8);
 
 // Renames `from` over `to`, replacing it.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameOver(const std::string& from, const std::string& to);

@@ -135,7 +135,7 @@ TEST(JobFile, UnwritableAndOversizedFilesFailCleanly) {
     std::string error;
     const std::string missingFolder = TempPath("no-such-folder/sub/job.txt");
     EXPECT_FALSE(SaveJobFile(missingFolder, MakeDefaultSettings(), error));
-    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_NE(error.find("cannot write the file"), std::string::npos) << error;
 
     const std::string big = TempPath("qv-big-job.txt");
     {
