@@ -1,0 +1,179 @@
+// Engine speed, each figure beside its yardstick in one run:
+//  - BuildRdt against a literal node-by-node evaluation of the chain;
+//  - bulk table mapping of a 12-megapixel random image against lcms2 running
+//    the same table as a device link (8-bit RGB to RGB, default flags).
+#include <benchmark/benchmark.h>
+#include <lcms2.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/color_engine.h"
+#include "engine/rdt_mapper.h"
+#include "tests/engine/reference_chain.h"
+
+namespace {
+
+constexpr size_t ImagePixels = 4000 * 3000;
+
+const ColorAdjustment NeutralRecord{0, 0, 0, 0, 0, 0, 0, 0};
+const ColorAdjustment AdjustedRecord{0, 3, -4, 5, 3, 2, -6, 7};  // brightness pow in play
+
+const std::vector<uint8_t>& RandomImage() {
+    static const std::vector<uint8_t> image = [] {
+        std::vector<uint8_t> v(ImagePixels * 3);
+        std::mt19937 rng(12);
+        for (size_t i = 0; i < v.size(); i += 4) {
+            const uint32_t bits = rng();
+            for (size_t k = 0; k < 4 && i + k < v.size(); ++k) v[i + k] = static_cast<uint8_t>(bits >> (8 * k));
+        }
+        return v;
+    }();
+    return image;
+}
+
+const std::vector<uint8_t>& BenchTable() {
+    static const std::vector<uint8_t> table = [] {
+        BuildRdt(AdjustedRecord);
+        return std::vector<uint8_t>(CurrentRdt(), CurrentRdt() + RdtBytes);
+    }();
+    return table;
+}
+
+void BuildFast(benchmark::State& state, const ColorAdjustment& c) {
+    for (auto _ : state) {
+        BuildRdt(c);
+        benchmark::DoNotOptimize(CurrentRdt()[RdtBytes / 2]);
+    }
+}
+
+void BuildLiteral(benchmark::State& state, const ColorAdjustment& c) {
+    uint8_t table[RdtBytes];
+    for (auto _ : state) {
+        reference::BuildTable(c, table);
+        benchmark::DoNotOptimize(table[RdtBytes / 2]);
+    }
+}
+
+void MapBulk(benchmark::State& state, MapKernel kernel) {
+    if (!MapKernelSupported(kernel)) {
+        state.SkipWithError("kernel not available");
+        return;
+    }
+    const RdtMapper mapper(BenchTable().data(), kernel);
+    const std::vector<uint8_t>& image = RandomImage();
+    std::vector<uint8_t> out(image.size());
+    for (auto _ : state) {
+        mapper.MapRgb(image.data(), out.data(), ImagePixels);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * ImagePixels));
+}
+
+struct ProfileCloser {
+    void operator()(void* p) const { cmsCloseProfile(p); }
+};
+struct TransformDeleter {
+    void operator()(void* p) const { cmsDeleteTransform(p); }
+};
+
+// The table as a device link: a curve puts input v (0..255, x = v / 255) at
+// v / 256 of the CLUT's 0..1 domain, so node n sits at input 16 n and 255 falls
+// between nodes 15 and 16 at fraction 15/16; then the 17-point CLUT.
+std::unique_ptr<void, ProfileCloser> DeviceLinkOf(const uint8_t* rdt) {
+    cmsPipeline* pipeline = cmsPipelineAlloc(nullptr, 3, 3);
+    const cmsFloat64Number scale[3] = {1.0, 255.0 / 256.0, 0.0};  // type 2: (a x + b)^g
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 2, scale);
+    cmsToneCurve* curves[3] = {curve, curve, curve};
+    cmsPipelineInsertStage(pipeline, cmsAT_END, cmsStageAllocToneCurves(nullptr, 3, curves));
+    cmsFreeToneCurve(curve);
+    std::vector<cmsUInt16Number> grid(RdtBytes);
+    for (size_t i = 0; i < RdtBytes; ++i) grid[i] = static_cast<cmsUInt16Number>(rdt[i] * 257);
+    cmsPipelineInsertStage(pipeline, cmsAT_END, cmsStageAllocCLut16bit(nullptr, 17, 3, 3, grid.data()));
+
+    cmsHPROFILE link = cmsCreateProfilePlaceholder(nullptr);
+    cmsSetProfileVersion(link, 4.3);
+    cmsSetDeviceClass(link, cmsSigLinkClass);
+    cmsSetColorSpace(link, cmsSigRgbData);
+    cmsSetPCS(link, cmsSigRgbData);
+    cmsWriteTag(link, cmsSigAToB0Tag, pipeline);
+    cmsPipelineFree(pipeline);
+    return std::unique_ptr<void, ProfileCloser>(link);
+}
+
+void MapLcms2(benchmark::State& state) {
+    const auto link = DeviceLinkOf(BenchTable().data());
+    const std::unique_ptr<void, TransformDeleter> transform(
+        cmsCreateTransform(link.get(), TYPE_RGB_8, nullptr, TYPE_RGB_8, INTENT_PERCEPTUAL, 0));
+    if (!transform) {
+        state.SkipWithError("lcms2 refused the device link");
+        return;
+    }
+    const std::vector<uint8_t>& image = RandomImage();
+    std::vector<uint8_t> out(image.size());
+    for (auto _ : state) {
+        cmsDoTransform(transform.get(), image.data(), out.data(), static_cast<cmsUInt32Number>(ImagePixels));
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * ImagePixels));
+}
+
+// Console output as usual, and the real time per iteration of every run kept
+// for the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatio(const char* what, const std::string& fast, const std::string& slow, double target) const {
+        const auto f = times_.find(fast), s = times_.find(slow);
+        if (f == times_.end() || s == times_.end() || f->second <= 0.0) return;
+        const double ratio = s->second / f->second;
+        std::printf("%-44s %6.2fx  (target %.1fx: %s)\n", what, ratio, target, ratio >= target ? "met" : "NOT MET");
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::RegisterBenchmark("BuildRdt/neutral", BuildFast, NeutralRecord)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("LiteralChain/neutral", BuildLiteral, NeutralRecord)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BuildRdt/adjusted", BuildFast, AdjustedRecord)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("LiteralChain/adjusted", BuildLiteral, AdjustedRecord)->Unit(benchmark::kMicrosecond);
+    for (MapKernel k : {MapKernel::Avx2, MapKernel::Sse41, MapKernel::Scalar}) {
+        benchmark::RegisterBenchmark((std::string("MapBulk/") + MapKernelName(k)).c_str(), MapBulk, k)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    benchmark::RegisterBenchmark("Lcms2DeviceLink", MapLcms2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::printf("\n");
+    reporter.PrintRatio("BuildRdt vs literal chain (neutral record)", "BuildRdt/neutral", "LiteralChain/neutral", 1.6);
+    reporter.PrintRatio("BuildRdt vs literal chain (adjusted record)", "BuildRdt/adjusted", "LiteralChain/adjusted",
+                        1.6);
+    const std::string best = std::string("MapBulk/") + MapKernelName(BestMapKernel()) + "/real_time";
+    reporter.PrintRatio(("bulk map (" + std::string(MapKernelName(BestMapKernel())) + ") vs lcms2").c_str(), best,
+                        "Lcms2DeviceLink/real_time", 2.0);
+    reporter.PrintRatio("bulk map (scalar) vs lcms2", "MapBulk/scalar/real_time", "Lcms2DeviceLink/real_time", 0.0);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,274 @@
+#include "engine/rdt_mapper.h"
+
+#include <cstring>
+
+#include "engine/color_engine.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#define QV_X86 1
+#include <immintrin.h>
+#else
+#define QV_X86 0
+#endif
+
+// The vector kernels compute MapThroughTable's sum of eight weight x byte
+// products in three exact integer stages: blue (weights 16 - f and f, bytes
+// multiplied and paired by maddubs), then green and red together (weights up
+// to 256, paired by madd). No stage rounds, so the sum and its >> 12 are the
+// scalar ones bit for bit.
+
+namespace {
+
+constexpr int QuadPlane = 16 * 16 * 3;  // quads per red lattice index
+
+template <bool Bgr>
+void MapRowScalar(const uint8_t* table, const uint32_t*, const uint8_t* src, uint8_t* dst, size_t pixels) {
+    constexpr int R = Bgr ? 2 : 0;
+    constexpr int B = Bgr ? 0 : 2;
+    for (size_t i = 0; i < pixels; ++i, src += 3, dst += 3) {
+        uint8_t r, g, b;
+        MapThroughTable(table, src[R], src[1], src[B], &r, &g, &b);
+        dst[R] = r;
+        dst[1] = g;
+        dst[B] = b;
+    }
+}
+
+#if QV_X86
+
+// Byte shuffle that takes channel `offset` of four packed 24-bit pixels into
+// the low byte of four 32-bit lanes; `first` is the byte of the first pixel.
+struct ShuffleMask {
+    int8_t bytes[16];
+};
+
+constexpr ShuffleMask ChannelMask(int first, int offset) {
+    ShuffleMask m{};
+    for (int j = 0; j < 4; ++j) {
+        m.bytes[4 * j] = static_cast<int8_t>(first + 3 * j + offset);
+        m.bytes[4 * j + 1] = m.bytes[4 * j + 2] = m.bytes[4 * j + 3] = -128;
+    }
+    return m;
+}
+
+// Four 32-bit lanes of (c0 | c1 << 8 | c2 << 16) back to 12 packed bytes.
+constexpr ShuffleMask PackMask() {
+    ShuffleMask m{};
+    for (int j = 0; j < 4; ++j) {
+        m.bytes[3 * j] = static_cast<int8_t>(4 * j);
+        m.bytes[3 * j + 1] = static_cast<int8_t>(4 * j + 1);
+        m.bytes[3 * j + 2] = static_cast<int8_t>(4 * j + 2);
+    }
+    for (int k = 12; k < 16; ++k) m.bytes[k] = -128;
+    return m;
+}
+
+__attribute__((target("sse4.1"))) inline __m128i LoadMask128(const ShuffleMask& m) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(m.bytes));
+}
+
+template <bool Bgr>
+__attribute__((target("sse4.1"))) void MapRowSse41(const uint8_t* table, const uint32_t* quads, const uint8_t* src,
+                                                   uint8_t* dst, size_t pixels) {
+    static constexpr ShuffleMask RedMask = ChannelMask(0, Bgr ? 2 : 0);
+    static constexpr ShuffleMask GreenMask = ChannelMask(0, 1);
+    static constexpr ShuffleMask BlueMask = ChannelMask(0, Bgr ? 0 : 2);
+    static constexpr ShuffleMask Pack = PackMask();
+    const __m128i redMask = LoadMask128(RedMask), greenMask = LoadMask128(GreenMask);
+    const __m128i blueMask = LoadMask128(BlueMask), pack = LoadMask128(Pack);
+    const __m128i fifteen = _mm_set1_epi32(15), sixteen = _mm_set1_epi32(16);
+
+    size_t i = 0;
+    for (; i + 4 <= pixels; i += 4, src += 12, dst += 12) {
+        int32_t tail;
+        std::memcpy(&tail, src + 8, 4);
+        const __m128i px = _mm_insert_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), tail, 2);
+        const __m128i r = _mm_shuffle_epi8(px, redMask);
+        const __m128i g = _mm_shuffle_epi8(px, greenMask);
+        const __m128i b = _mm_shuffle_epi8(px, blueMask);
+        const __m128i fr = _mm_and_si128(r, fifteen), fg = _mm_and_si128(g, fifteen), fb = _mm_and_si128(b, fifteen);
+        // node = ri << 8 | gi << 4 | bi, where gi << 4 is g without its fraction.
+        const __m128i node = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(_mm_srli_epi32(r, 4), 8), _mm_sub_epi32(g, fg)),
+                                          _mm_srli_epi32(b, 4));
+        const __m128i node3 = _mm_add_epi32(node, _mm_add_epi32(node, node));
+
+        // Blue weights as bytes (16 - fb, fb, 16 - fb, fb); green x red as 16-bit pairs.
+        const __m128i wbPair = _mm_add_epi32(sixteen, _mm_sub_epi32(_mm_slli_epi32(fb, 8), fb));
+        const __m128i wb = _mm_or_si128(wbPair, _mm_slli_epi32(wbPair, 16));
+        const __m128i wg = _mm_or_si128(_mm_sub_epi32(sixteen, fg), _mm_slli_epi32(fg, 16));
+        const __m128i wr0 = _mm_sub_epi32(sixteen, fr);
+        const __m128i wLow = _mm_mullo_epi16(wg, _mm_or_si128(wr0, _mm_slli_epi32(wr0, 16)));
+        const __m128i wHigh = _mm_mullo_epi16(wg, _mm_or_si128(fr, _mm_slli_epi32(fr, 16)));
+
+        alignas(16) uint32_t at[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), node3);
+        __m128i result[3];
+        for (int c = 0; c < 3; ++c) {
+            const uint32_t* lo = quads + c;
+            const uint32_t* hi = quads + QuadPlane + c;
+            const __m128i a = _mm_setr_epi32(static_cast<int>(lo[at[0]]), static_cast<int>(lo[at[1]]),
+                                             static_cast<int>(lo[at[2]]), static_cast<int>(lo[at[3]]));
+            const __m128i h = _mm_setr_epi32(static_cast<int>(hi[at[0]]), static_cast<int>(hi[at[1]]),
+                                             static_cast<int>(hi[at[2]]), static_cast<int>(hi[at[3]]));
+            const __m128i sum = _mm_add_epi32(_mm_madd_epi16(_mm_maddubs_epi16(a, wb), wLow),
+                                              _mm_madd_epi16(_mm_maddubs_epi16(h, wb), wHigh));
+            result[c] = _mm_srli_epi32(sum, 12);
+        }
+        const __m128i first = result[Bgr ? 2 : 0], last = result[Bgr ? 0 : 2];
+        const __m128i packed = _mm_shuffle_epi8(
+            _mm_or_si128(_mm_or_si128(first, _mm_slli_epi32(result[1], 8)), _mm_slli_epi32(last, 16)), pack);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), packed);
+        const int32_t rest = _mm_extract_epi32(packed, 2);
+        std::memcpy(dst + 8, &rest, 4);
+    }
+    MapRowScalar<Bgr>(table, quads, src, dst, pixels - i);
+}
+
+__attribute__((target("avx2"))) inline __m256i LoadMask256(const ShuffleMask& low, const ShuffleMask& high) {
+    return _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(low.bytes))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(high.bytes)), 1);
+}
+
+template <bool Bgr>
+__attribute__((target("avx2"))) void MapRowAvx2(const uint8_t* table, const uint32_t* quads, const uint8_t* src,
+                                                uint8_t* dst, size_t pixels) {
+    // Eight pixels are 24 bytes: the low lane loads bytes 0..15 (pixels 0..3
+    // at 0), the high lane bytes 8..23 (pixels 4..7 at 4). No byte beyond the
+    // eight pixels is read or written.
+    static constexpr ShuffleMask RedLow = ChannelMask(0, Bgr ? 2 : 0), RedHigh = ChannelMask(4, Bgr ? 2 : 0);
+    static constexpr ShuffleMask GreenLow = ChannelMask(0, 1), GreenHigh = ChannelMask(4, 1);
+    static constexpr ShuffleMask BlueLow = ChannelMask(0, Bgr ? 0 : 2), BlueHigh = ChannelMask(4, Bgr ? 0 : 2);
+    static constexpr ShuffleMask Pack = PackMask();
+    const __m256i redMask = LoadMask256(RedLow, RedHigh), greenMask = LoadMask256(GreenLow, GreenHigh);
+    const __m256i blueMask = LoadMask256(BlueLow, BlueHigh), pack = LoadMask256(Pack, Pack);
+    const __m256i joinLanes = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
+    const __m256i fifteen = _mm256_set1_epi32(15), sixteen = _mm256_set1_epi32(16);
+    const int* loQuads = reinterpret_cast<const int*>(quads);
+    const int* hiQuads = reinterpret_cast<const int*>(quads + QuadPlane);
+
+    size_t i = 0;
+    for (; i + 8 <= pixels; i += 8, src += 24, dst += 24) {
+        const __m256i px = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 8)), 1);
+        const __m256i r = _mm256_shuffle_epi8(px, redMask);
+        const __m256i g = _mm256_shuffle_epi8(px, greenMask);
+        const __m256i b = _mm256_shuffle_epi8(px, blueMask);
+        const __m256i fr = _mm256_and_si256(r, fifteen), fg = _mm256_and_si256(g, fifteen);
+        const __m256i fb = _mm256_and_si256(b, fifteen);
+        const __m256i node = _mm256_or_si256(
+            _mm256_or_si256(_mm256_slli_epi32(_mm256_srli_epi32(r, 4), 8), _mm256_sub_epi32(g, fg)),
+            _mm256_srli_epi32(b, 4));
+        const __m256i node3 = _mm256_add_epi32(node, _mm256_add_epi32(node, node));
+
+        const __m256i wbPair = _mm256_add_epi32(sixteen, _mm256_sub_epi32(_mm256_slli_epi32(fb, 8), fb));
+        const __m256i wb = _mm256_or_si256(wbPair, _mm256_slli_epi32(wbPair, 16));
+        const __m256i wg = _mm256_or_si256(_mm256_sub_epi32(sixteen, fg), _mm256_slli_epi32(fg, 16));
+        const __m256i wr0 = _mm256_sub_epi32(sixteen, fr);
+        const __m256i wLow = _mm256_mullo_epi16(wg, _mm256_or_si256(wr0, _mm256_slli_epi32(wr0, 16)));
+        const __m256i wHigh = _mm256_mullo_epi16(wg, _mm256_or_si256(fr, _mm256_slli_epi32(fr, 16)));
+
+        __m256i result[3];
+        for (int c = 0; c < 3; ++c) {
+            const __m256i a = _mm256_i32gather_epi32(loQuads + c, node3, 4);
+            const __m256i h = _mm256_i32gather_epi32(hiQuads + c, node3, 4);
+            const __m256i sum = _mm256_add_epi32(_mm256_madd_epi16(_mm256_maddubs_epi16(a, wb), wLow),
+                                                 _mm256_madd_epi16(_mm256_maddubs_epi16(h, wb), wHigh));
+            result[c] = _mm256_srli_epi32(sum, 12);
+        }
+        const __m256i first = result[Bgr ? 2 : 0], last = result[Bgr ? 0 : 2];
+        const __m256i lanes = _mm256_shuffle_epi8(
+            _mm256_or_si256(_mm256_or_si256(first, _mm256_slli_epi32(result[1], 8)), _mm256_slli_epi32(last, 16)),
+            pack);
+        const __m256i joined = _mm256_permutevar8x32_epi32(lanes, joinLanes);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm256_castsi256_si128(joined));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 16), _mm256_extracti128_si256(joined, 1));
+    }
+    MapRowSse41<Bgr>(table, quads, src, dst, pixels - i);
+}
+
+#endif  // QV_X86
+
+}  // namespace
+
+bool MapKernelSupported(MapKernel kernel) {
+    switch (kernel) {
+    case MapKernel::Scalar:
+        return true;
+#if QV_X86
+    case MapKernel::Sse41:
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("sse4.1");
+    case MapKernel::Avx2:
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("sse4.1");
+#endif
+    default:
+        return false;
+    }
+}
+
+MapKernel BestMapKernel() {
+    static const MapKernel best = MapKernelSupported(MapKernel::Avx2)    ? MapKernel::Avx2
+                                  : MapKernelSupported(MapKernel::Sse41) ? MapKernel::Sse41
+                                                                         : MapKernel::Scalar;
+    return best;
+}
+
+const char* MapKernelName(MapKernel kernel) {
+    switch (kernel) {
+    case MapKernel::Avx2:
+        return "avx2";
+    case MapKernel::Sse41:
+        return "sse4.1";
+    default:
+        return "scalar";
+    }
+}
+
+RdtMapper::RdtMapper(const uint8_t* rdt, MapKernel kernel)
+    : quads_(static_cast<size_t>(RdtGrid) * QuadPlane), kernel_(MapKernelSupported(kernel) ? kernel : BestMapKernel()) {
+    std::memcpy(table_, rdt, RdtBytes);
+    auto entry = [rdt](int ri, int gi, int bi, int c) -> uint32_t { return rdt[((ri * 17 + gi) * 17 + bi) * 3 + c]; };
+    uint32_t* q = quads_.data();
+    for (int ri = 0; ri < RdtGrid; ++ri) {
+        for (int gi = 0; gi < 16; ++gi) {
+            for (int bi = 0; bi < 16; ++bi) {
+                for (int c = 0; c < 3; ++c) {
+                    *q++ = entry(ri, gi, bi, c) | entry(ri, gi, bi + 1, c) << 8 | entry(ri, gi + 1, bi, c) << 16 |
+                           entry(ri, gi + 1, bi + 1, c) << 24;
+                }
+            }
+        }
+    }
+    switch (kernel_) {
+#if QV_X86
+    case MapKernel::Avx2:
+        rgb_ = MapRowAvx2<false>;
+        bgr_ = MapRowAvx2<true>;
+        break;
+    case MapKernel::Sse41:
+        rgb_ = MapRowSse41<false>;
+        bgr_ = MapRowSse41<true>;
+        break;
+#endif
+    default:
+        rgb_ = MapRowScalar<false>;
+        bgr_ = MapRowScalar<true>;
+        break;
+    }
+}
+
+void RdtMapper::MapRgb(const uint8_t* src, uint8_t* dst, size_t pixels) const {
+    rgb_(table_, quads_.data(), src, dst, pixels);
+}
+
+void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t dstStride, size_t width,
+                           size_t height) const {
+    for (size_t y = 0; y < height; ++y, src += srcStride, dst += dstStride) bgr_(table_, quads_.data(), src, dst, width);
+}
+
+void MapRgbThroughRdt(const uint8_t* src, uint8_t* dst, size_t pixels) {
+    RdtMapper(CurrentRdt()).MapRgb(src, dst, pixels);
+}

@@ -1,0 +1,49 @@
+// Maps whole images through a rendering data table, with results identical to
+// MapThroughTable for every color. Uses SSE4.1 or AVX2 when the processor has
+// them (chosen at run time), plain C++ otherwise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ui/common/records.h"
+
+enum class MapKernel { Scalar, Sse41, Avx2 };
+
+bool MapKernelSupported(MapKernel kernel);
+MapKernel BestMapKernel();
+const char* MapKernelName(MapKernel kernel);
+
+class RdtMapper {
+public:
+    // Copies the table; the mapper does not depend on it afterwards. An
+    // unsupported kernel falls back to the best supported one.
+    explicit RdtMapper(const uint8_t* rdt, MapKernel kernel = BestMapKernel());
+
+    // Packed 24-bit pixels, red first. dst may equal src (not overlap otherwise).
+    void MapRgb(const uint8_t* src, uint8_t* dst, size_t pixels) const;
+
+    // Rows of 24-bit pixels, blue first, as in a bottom-up or top-down DIB
+    // section; strides in bytes, may be negative. dst may equal src.
+    void MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t dstStride, size_t width,
+                    size_t height) const;
+
+    MapKernel Kernel() const { return kernel_; }
+
+private:
+    using RowFunction = void (*)(const uint8_t* table, const uint32_t* quads, const uint8_t* src, uint8_t* dst,
+                                 size_t pixels);
+
+    uint8_t table_[RdtBytes];
+    // Per lattice node with green and blue below 16, per channel: the 2 x 2
+    // green-blue neighbourhood as four bytes, so that one 32-bit load brings
+    // four of a pixel's eight corners.
+    std::vector<uint32_t> quads_;
+    MapKernel kernel_;
+    RowFunction rgb_;
+    RowFunction bgr_;
+};
+
+// Maps packed RGB pixels through the engine's current table.
+void MapRgbThroughRdt(const uint8_t* src, uint8_t* dst, size_t pixels);

@@ -1,0 +1,283 @@
+#include "engine/color_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/base_color_tables.h"
+#include "engine/make_rdt.h"
+#include "tests/engine/reference_chain.h"
+
+namespace {
+
+ColorAdjustment Record(int32_t base = 0, int32_t bright = 0, int32_t fullness = 0, int32_t contrast = 0,
+                       int32_t cyanRed = 0, int32_t magentaGreen = 0, int32_t yellowBlue = 0) {
+    return ColorAdjustment{0, base, bright, fullness, contrast, cyanRed, magentaGreen, yellowBlue};
+}
+
+std::vector<uint8_t> TableOf(const ColorAdjustment& c) {
+    std::vector<uint8_t> out(RdtBytes);
+    EXPECT_NE(MakeRdt(&c, out.data()), 0);
+    return out;
+}
+
+const uint8_t* Entry(const uint8_t* table, int i0, int i1, int i2) {
+    return table + ((i0 * 17 + i1) * 17 + i2) * 3;
+}
+
+void ExpectLab(const LabColor& lab, double L, double a, double b) {
+    EXPECT_NEAR(lab.L, L, 5e-5);
+    EXPECT_NEAR(lab.a, a, 5e-5);
+    EXPECT_NEAR(lab.b, b, 5e-5);
+}
+
+TEST(ColorEngine, NeutralRecordGivesDocumentedLabValues) {
+    PrepareAdjustment(Record());
+    // As handed to the lookup: after the S-curve (blend 0.9) and 10 % more chroma.
+    ExpectLab(TraceNode(128, 128, 128).ChromaLimit, 53.3193, -4.0836, -1.4284);
+    ExpectLab(TraceNode(256, 0, 0).ChromaLimit, 54.7397, 89.1764, 77.1593);
+
+    const AdjustmentParameters& p = CurrentAdjustment();
+    EXPECT_EQ(p.BaseColorTable, NormalBaseTable);
+    EXPECT_EQ(p.GammaRed, 0.9);
+    EXPECT_EQ(p.GammaGreen, 1.0);
+    EXPECT_EQ(p.GammaBlue, 1.0);
+    EXPECT_EQ(p.LightnessExponent, 1.0);
+    EXPECT_EQ(p.ContrastBlend, 0.9);
+    EXPECT_EQ(p.ChromaFactor, 1.1);
+}
+
+TEST(ColorEngine, WhiteIsLimitedTo100ByContrastOrByTheLookup) {
+    PrepareAdjustment(Record());
+    const NodeTrace white = TraceNode(256, 256, 256);
+    EXPECT_GT(white.Lab.L, 100.0);
+    EXPECT_EQ(white.Contrast.L, 100.0);
+
+    PrepareAdjustment(Record(0, 0, 0, -1));  // blend 1.0: the contrast step is skipped
+    const NodeTrace skipped = TraceNode(256, 256, 256);
+    EXPECT_GT(skipped.Contrast.L, 100.0);
+    const DeviceColor atLimit = LabToDevice(100.0, skipped.ChromaLimit.a, skipped.ChromaLimit.b);
+    EXPECT_EQ(skipped.Device.Red, atLimit.Red);
+    EXPECT_EQ(skipped.Device.Green, atLimit.Green);
+    EXPECT_EQ(skipped.Device.Blue, atLimit.Blue);
+}
+
+TEST(ColorEngine, ChromaLimitKeepsHueForEveryVividSetting) {
+    PrepareAdjustment(Record(1, 0, -1));  // factor 1.0
+    const NodeTrace plain = TraceNode(0, 0, 256);
+    ExpectLab(plain.Saturation, 28.8465, 68.5181, -112.3607);
+    ExpectLab(plain.ChromaLimit, 28.8465, 68.5181, -112.3607);
+
+    for (int fullness = 0; fullness <= 10; ++fullness) {
+        SCOPED_TRACE(fullness);
+        PrepareAdjustment(Record(1, 0, fullness));
+        const NodeTrace t = TraceNode(0, 0, 256);
+        EXPECT_LT(t.Saturation.b, -120.0);
+        ExpectLab(t.ChromaLimit, 28.8465, 73.1765, -120.0);
+    }
+}
+
+TEST(ColorEngine, ChromaLimitTakesTheRatioBeforeReplacing) {
+    // Pure red at full saturation pushes a* past 120 first.
+    PrepareAdjustment(Record(1, 0, 10));
+    const NodeTrace t = TraceNode(256, 0, 0);
+    ASSERT_GT(t.Saturation.a, 120.0);
+    EXPECT_EQ(t.ChromaLimit.a, 120.0);
+    EXPECT_DOUBLE_EQ(t.ChromaLimit.b / t.ChromaLimit.a, t.Saturation.b / t.Saturation.a);
+}
+
+TEST(ColorEngine, BlackNodeIsTheTableBlackForEverySetting) {
+    const int32_t values[] = {INT_MIN, -10, -3, 0, 4, 10, INT_MAX};
+    for (int32_t base : {0, 1, 2, 3, 4}) {
+        for (int32_t v : values) {
+            const ColorAdjustment records[] = {Record(base, v, v, v, v, v, v), Record(base, v, -v / 2, 0, -v, v, 0),
+                                               Record(base, 0, v, v, 0, -v, v)};
+            for (const ColorAdjustment& c : records) {
+                const std::vector<uint8_t> table = TableOf(c);
+                EXPECT_EQ(table[0], 1);
+                EXPECT_EQ(table[1], 0);
+                EXPECT_EQ(table[2], 0);
+                const NodeTrace black = TraceNode(0, 0, 0);
+                EXPECT_EQ(black.ChromaLimit.L, 0.0);
+                EXPECT_EQ(black.ChromaLimit.a, 0.0);
+                EXPECT_EQ(black.ChromaLimit.b, 0.0);
+            }
+        }
+    }
+}
+
+TEST(ColorEngine, OutOfRangeFieldsAreLimited) {
+    PrepareAdjustment(Record(1, 25, -99, 0, 15, -15, 0));
+    EXPECT_EQ(CurrentAdjustment().LightnessExponent, 0.5);
+    EXPECT_EQ(CurrentAdjustment().ChromaFactor, 0.1);
+    EXPECT_EQ(CurrentAdjustment().GammaRed, 1.4);
+    EXPECT_EQ(CurrentAdjustment().GammaGreen, 0.5);
+
+    EXPECT_EQ(TableOf(Record(1, 25, -99, 0, 15, -15, 0)), TableOf(Record(1, 10, -10, 0, 10, -10, 0)));
+    // Extremes of every field, where value + 10 would overflow a 32-bit int.
+    EXPECT_EQ(TableOf(Record(INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX)),
+              TableOf(Record(1, 10, 10, 10, 10, 10, 10)));
+    EXPECT_EQ(TableOf(Record(INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MIN)),
+              TableOf(Record(1, -10, -10, -10, -10, -10, -10)));
+    EXPECT_EQ(TableOf(Record(3, INT_MAX - 9, INT_MIN + 9, 11, -11, INT_MAX - 10, INT_MIN)),
+              TableOf(Record(3, 10, -10, 10, -10, 10, -10)));
+}
+
+TEST(ColorEngine, BaseColorSelection) {
+    EXPECT_EQ(SelectBaseColorTable(1), NormalBaseTable);
+    EXPECT_EQ(SelectBaseColorTable(2), DocumentBaseTable);
+    EXPECT_EQ(SelectBaseColorTable(3), PhotoBaseTable);
+    EXPECT_EQ(SelectBaseColorTable(4), DocumentBaseTable);
+    for (int32_t other : {0, 5, -1, 100, INT_MIN, INT_MAX}) EXPECT_EQ(SelectBaseColorTable(other), NormalBaseTable);
+
+    const ColorAdjustment adjusted[] = {Record(0, 3, -2, 5, 1, -4, 7), Record(0)};
+    for (ColorAdjustment c : adjusted) {
+        c.BaseColor = 2;
+        const std::vector<uint8_t> document = TableOf(c);
+        c.BaseColor = 4;
+        EXPECT_EQ(TableOf(c), document);
+        c.BaseColor = 1;
+        const std::vector<uint8_t> normal = TableOf(c);
+        c.BaseColor = 0;
+        EXPECT_EQ(TableOf(c), normal);
+        c.BaseColor = 5;
+        EXPECT_EQ(TableOf(c), normal);
+        c.BaseColor = 3;
+        EXPECT_NE(TableOf(c), normal);
+        EXPECT_NE(document, normal);
+    }
+}
+
+TEST(ColorEngine, TellingEntriesComeBackFromTheLookup) {
+    struct Telling {
+        int32_t Base;
+        double L, a, b;
+        uint8_t R, G, B;
+    };
+    const Telling cases[] = {
+        {1, 58, -120, 0, 15, 255, 104}, {3, 58, -120, 0, 55, 239, 127}, {2, 58, -120, 0, 0, 255, 153},
+        {1, 58, 0, -120, 89, 149, 255}, {3, 58, 0, -120, 100, 192, 255}, {4, 58, 0, -120, 27, 113, 255},
+        {1, 58, 0, 120, 174, 130, 0},   {3, 58, 0, 120, 180, 126, 0},    {2, 58, 0, 120, 214, 163, 0},
+        {1, 40, 60, 60, 211, 6, 0},     {3, 40, 60, 60, 230, 0, 0},      {4, 40, 60, 60, 211, 2, 0},
+    };
+    for (const Telling& t : cases) {
+        SCOPED_TRACE(testing::Message() << "base " << t.Base << " Lab " << t.L << " " << t.a << " " << t.b);
+        const DeviceColor d = LabToDeviceIn(SelectBaseColorTable(t.Base), t.L, t.a, t.b);
+        EXPECT_EQ(d.Red, t.R);
+        EXPECT_EQ(d.Green, t.G);
+        EXPECT_EQ(d.Blue, t.B);
+    }
+
+    const uint8_t neutral[17][3] = {{1, 0, 0},       {25, 8, 22},     {36, 21, 38},    {46, 28, 52},
+                                    {58, 42, 64},    {83, 67, 90},    {99, 88, 109},   {115, 104, 121},
+                                    {132, 122, 134}, {160, 146, 160}, {175, 168, 175}, {186, 181, 185},
+                                    {198, 194, 196}, {215, 212, 213}, {229, 228, 228}, {241, 242, 242},
+                                    {255, 255, 255}};
+    for (int32_t base : {1, 2, 3, 4}) {
+        for (int i = 0; i < 17; ++i) {
+            const DeviceColor d = LabToDeviceIn(SelectBaseColorTable(base), LabLightnessGrid[i], 0.0, 0.0);
+            EXPECT_EQ(d.Red, neutral[i][0]);
+            EXPECT_EQ(d.Green, neutral[i][1]);
+            EXPECT_EQ(d.Blue, neutral[i][2]);
+        }
+    }
+}
+
+TEST(ColorEngine, LookupInterpolatesAlongEachAxisAndLimitsToTheGrid) {
+    const uint8_t* table = NormalBaseTable;
+    auto expectMean = [&](const DeviceColor& d, const uint8_t* e0, const uint8_t* e1) {
+        EXPECT_DOUBLE_EQ(d.Red, (e0[0] + e1[0]) / 2.0);
+        EXPECT_DOUBLE_EQ(d.Green, (e0[1] + e1[1]) / 2.0);
+        EXPECT_DOUBLE_EQ(d.Blue, (e0[2] + e1[2]) / 2.0);
+    };
+    // Half way between grid nodes on one axis at a time (grid a*/b* index 8 is 0).
+    expectMean(LabToDeviceIn(table, 5.0, 0.0, 0.0), Entry(table, 0, 8, 8), Entry(table, 1, 8, 8));
+    expectMean(LabToDeviceIn(table, 58.0, -105.0, 0.0), Entry(table, 9, 0, 8), Entry(table, 9, 1, 8));
+    expectMean(LabToDeviceIn(table, 58.0, 0.0, 105.0), Entry(table, 9, 8, 15), Entry(table, 9, 8, 16));
+    expectMean(LabToDeviceIn(table, 43.0, 20.0, 40.0), Entry(table, 6, 11, 13), Entry(table, 7, 11, 13));
+
+    auto same = [](const DeviceColor& x, const DeviceColor& y) {
+        return x.Red == y.Red && x.Green == y.Green && x.Blue == y.Blue;
+    };
+    EXPECT_TRUE(same(LabToDeviceIn(table, 150.0, -500.0, 130.0), LabToDeviceIn(table, 100.0, -120.0, 120.0)));
+    EXPECT_TRUE(same(LabToDeviceIn(table, -3.0, 121.0, -1e300), LabToDeviceIn(table, 0.0, 120.0, -120.0)));
+    EXPECT_TRUE(same(LabToDeviceIn(table, std::nan(""), 0.0, 0.0), LabToDeviceIn(table, 0.0, 0.0, 0.0)));
+}
+
+TEST(ColorEngine, AdjustNodeIsTheTracedChain) {
+    PrepareAdjustment(Record(3, -4, 6, 2, -7, 3, 9));
+    const reference::Parameters p = reference::Prepare(Record(3, -4, 6, 2, -7, 3, 9));
+    for (int r : {0, 16, 100, 255, 256}) {
+        for (int g : {0, 48, 256}) {
+            for (int b : {0, 7, 200, 256}) {
+                const DeviceColor d = AdjustNode(r, g, b);
+                const NodeTrace t = TraceNode(r, g, b);
+                double expected[3];
+                reference::Node(p, r, g, b, expected);
+                EXPECT_EQ(d.Red, expected[0]);
+                EXPECT_EQ(d.Green, expected[1]);
+                EXPECT_EQ(d.Blue, expected[2]);
+                EXPECT_EQ(t.Device.Red, expected[0]);
+                EXPECT_EQ(t.Device.Green, expected[1]);
+                EXPECT_EQ(t.Device.Blue, expected[2]);
+            }
+        }
+    }
+}
+
+// The table build precomputes what nodes share; it must give the bytes of a
+// plain node-by-node evaluation for every base color and any adjustment.
+TEST(ColorEngine, BuildMatchesNodeByNodeChainByteForByte) {
+    std::vector<ColorAdjustment> records;
+    for (int32_t base = 0; base <= 5; ++base) {
+        records.push_back(Record(base));
+        records.push_back(Record(base, 0, -1, -1, 10, 0, 0));
+        records.push_back(Record(base, -10, 10, 10, -10, 10, -10));
+        records.push_back(Record(base, 10, -10, -10, 10, -10, 10));
+    }
+    std::mt19937 rng(4913);
+    std::uniform_int_distribution<int32_t> value(-12, 12), base(0, 5);
+    for (int i = 0; i < 24; ++i)
+        records.push_back(Record(base(rng), value(rng), value(rng), value(rng), value(rng), value(rng), value(rng)));
+
+    uint8_t expected[RdtBytes];
+    for (const ColorAdjustment& c : records) {
+        SCOPED_TRACE(testing::Message() << "base " << c.BaseColor << " bright " << c.Bright << " fullness "
+                                        << c.Fullness << " contrast " << c.Contrast << " balance " << c.CyanRed
+                                        << "/" << c.MagentaGreen << "/" << c.YellowBlue);
+        reference::BuildTable(c, expected);
+        BuildRdt(c);
+        ASSERT_EQ(std::memcmp(CurrentRdt(), expected, RdtBytes), 0);
+    }
+}
+
+TEST(MakeRdt, CopiesExactlyTheTableAndIgnoresSampleImage) {
+    std::vector<uint8_t> buffer(RdtBytes + 1, 0xA5);
+    ColorAdjustment c = Record(3, 2, -3, 4, -5, 6, -7);
+    c.SampleImage = 2;
+    EXPECT_NE(MakeRdt(&c, buffer.data()), 0);
+    EXPECT_EQ(buffer[RdtBytes], 0xA5);
+    EXPECT_EQ(std::memcmp(buffer.data(), CurrentRdt(), RdtBytes), 0);
+
+    for (int32_t sample : {0, 3, -1, INT_MAX}) {
+        c.SampleImage = sample;
+        std::vector<uint8_t> other(RdtBytes + 1, 0x5A);
+        MakeRdt(&c, other.data());
+        EXPECT_EQ(other[RdtBytes], 0x5A);
+        EXPECT_EQ(std::memcmp(other.data(), buffer.data(), RdtBytes), 0);
+    }
+}
+
+TEST(MakeRdt, EachBuildReflectsOnlyTheLastRecord) {
+    const std::vector<uint8_t> first = TableOf(Record(1, 5, 5, 5, 5, 5, 5));
+    const std::vector<uint8_t> second = TableOf(Record(3, -5, 0, 2, 0, 0, 1));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(TableOf(Record(1, 5, 5, 5, 5, 5, 5)), first);
+    EXPECT_EQ(std::memcmp(CurrentRdt(), first.data(), RdtBytes), 0);
+}
+
+}  // namespace
