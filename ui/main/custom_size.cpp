@@ -1,0 +1,113 @@
+#include "ui/main/custom_size.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "ui/main/paper_tables.h"
+
+namespace {
+const SizeLimits MillimetreLimits = {{1980, 3302}, {1760, 4826}};
+const SizeLimits InchLimits = {{780, 1300}, {693, 1900}};
+}  // namespace
+
+const SizeLimits& LimitsFor(bool inches) { return inches ? InchLimits : MillimetreLimits; }
+
+int32_t CutAndClamp(double value, int32_t lo, int32_t hi) {
+    if (!(value >= lo)) return lo;  // NaN too
+    if (value >= hi) return hi;
+    return static_cast<int32_t>(value);
+}
+
+void NormaliseCustomSize(PrintSettings& s, char (&text)[32]) {
+    if (s.CustomUnit == 0) {
+        const SizeLimits& l = MillimetreLimits;
+        int32_t width = CutAndClamp(s.CustomWidth * 10, l.Width.Min, l.Width.Max);
+        int32_t length = CutAndClamp(s.CustomLength * 10, l.Length.Min, l.Length.Max);
+        snprintf(text, sizeof text, "%s(%4.1f x %4.1f mm)", CustomSizeName, width * 0.1, length * 0.1);
+        s.CustomWidth = width * 0.1;
+        s.CustomLength = length * 0.1;
+    } else {
+        const SizeLimits& l = InchLimits;
+        int32_t width = CutAndClamp((s.CustomWidth * 1000 + 5) * 0.1, l.Width.Min, l.Width.Max);
+        int32_t length = CutAndClamp((s.CustomLength * 1000 + 5) * 0.1, l.Length.Min, l.Length.Max);
+        // The clamped values always fit; the check only keeps the compiler's
+        // truncation analysis satisfied.
+        int n = snprintf(text, sizeof text, "%s(%d.%02d x %d.%02d in)", CustomSizeName, static_cast<int>(width / 100),
+                         static_cast<int>(width % 100), static_cast<int>(length / 100),
+                         static_cast<int>(length % 100));
+        if (n < 0) text[0] = '\0';
+        // The stored inch value carries 0.0005 over the hundredths.
+        s.CustomWidth = (width * 100 + 5) * 0.0001;
+        s.CustomLength = (length * 100 + 5) * 0.0001;
+    }
+}
+
+double StoredToMm(double stored, int32_t unit, bool isLength) {
+    bool inches = unit != 0;
+    const SizeLimits& l = LimitsFor(inches);
+    const PositionRange& r = isLength ? l.Length : l.Width;
+    double step = inches ? 0.01 : 0.1;
+    double lo = r.Min * step, hi = r.Max * step;
+    // Values a former normalisation left on the grid (inches carry 0.0005)
+    // pass unchanged; only what lies clearly outside is brought in.
+    double slack = inches ? 0.001 : 0.0;
+    if (!(stored >= lo - slack)) stored = lo;
+    else if (stored > hi + slack) stored = hi;
+    return inches ? stored * MmPerInch : stored;
+}
+
+int32_t TextToPosition(const char* text, bool inches) {
+    int64_t accumulator = 0;
+    int64_t divisor = 1;
+    bool point = false;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (*p == '.') {
+            point = true;
+            divisor = 1;
+        } else if (*p >= '0' && *p <= '9') {
+            // Digits beyond these cannot move a position that is clamped to
+            // MaxPosition or cut to the unit's step.
+            if (accumulator >= 100000000000LL || divisor >= 100000000000LL) continue;
+            accumulator = accumulator * 10 + (*p - '0');
+            if (point) divisor *= 10;
+        }
+    }
+    int64_t position = accumulator * (inches ? 100 : 10);
+    if (point) position /= divisor;
+    return position > MaxPosition ? MaxPosition : static_cast<int32_t>(position);
+}
+
+double PositionToMm(int32_t position, bool inches) {
+    if (!inches) return position * static_cast<double>(0.1f);
+    return position * static_cast<double>(0.01f) * MmPerInch;
+}
+
+int32_t MmToPosition(double mm, bool inches) {
+    return inches ? CutAndClamp(mm * InchPerMm * 100, 0, MaxPosition) : CutAndClamp(mm * 10, 0, MaxPosition);
+}
+
+void FormatSize(double mm, bool inches, char (&text)[32]) {
+    char raw[32];
+    if (inches) snprintf(raw, sizeof raw, "%5.2f", mm * InchPerMm);
+    else snprintf(raw, sizeof raw, "%5.1f", mm);
+    const char* p = raw;
+    while (*p == ' ') ++p;
+    snprintf(text, sizeof text, "%s", p);
+}
+
+void FormatRange(const PositionRange& range, bool inches, char (&text)[48]) {
+    if (inches) snprintf(text, sizeof text, "(%4.2f～%4.2finch)", range.Min * 0.01, range.Max * 0.01);
+    else snprintf(text, sizeof text, "(%4.1f～%4.1fmm)", range.Min * 0.1, range.Max * 0.1);
+}
+
+bool IsPortraitSheet(const char* widthText, const char* lengthText) {
+    return strtod(lengthText ? lengthText : "", nullptr) >= strtod(widthText ? widthText : "", nullptr);
+}
+
+void StoreCustomSize(PrintSettings& s, bool inches, double widthMm, double lengthMm) {
+    s.CustomUnit = inches ? 1 : 0;
+    s.CustomWidth = inches ? widthMm * InchPerMm : widthMm;
+    s.CustomLength = inches ? lengthMm * InchPerMm : lengthMm;
+}
