@@ -1,0 +1,140 @@
+#include "ui/color/setting_names.h"
+
+#include <cstring>
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+namespace {
+
+bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// Bytes of the character that starts at `p`: two for a lead byte followed by
+// a trail byte, else one (a stray lead byte stands alone).
+size_t CharBytes(const char* p) {
+    return IsLeadByte(static_cast<unsigned char>(p[0])) && IsTrailByte(static_cast<unsigned char>(p[1])) ? 2 : 1;
+}
+
+unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c; }
+
+// Character-wise comparison; in prefix mode `a` may go on after `b` ends.
+bool CompareIgnoringCase(const char* a, const char* b, bool prefixOnly) {
+    for (;;) {
+        if (*b == '\0') return prefixOnly || *a == '\0';
+        if (*a == '\0') return false;
+        size_t na = CharBytes(a), nb = CharBytes(b);
+        if (na != nb) return false;
+        if (na == 2) {
+            if (a[0] != b[0] || a[1] != b[1]) return false;
+        } else if (FoldAscii(static_cast<unsigned char>(*a)) != FoldAscii(static_cast<unsigned char>(*b))) {
+            return false;
+        }
+        a += na;
+        b += nb;
+    }
+}
+
+}  // namespace
+
+size_t FitLength(const char* text, size_t maxBytes) {
+    size_t at = 0;
+    while (text[at] != '\0') {
+        size_t n = CharBytes(text + at);
+        if (at + n > maxBytes) break;
+        at += n;
+    }
+    return at;
+}
+
+void CopyCut(char* dest, size_t destSize, const char* text, size_t maxBytes) {
+    if (destSize == 0) return;
+    if (maxBytes > destSize - 1) maxBytes = destSize - 1;
+    size_t n = FitLength(text, maxBytes);
+    std::memcpy(dest, text, n);
+    std::memset(dest + n, 0, destSize - n);
+}
+
+bool EqualIgnoringCase(const char* a, const char* b) { return CompareIgnoringCase(a, b, false); }
+
+bool StartsWithIgnoringCase(const char* text, const char* prefix) { return CompareIgnoringCase(text, prefix, true); }
+
+StampFileCheck CheckStampFileName(const char* file) {
+    size_t length = std::strlen(file);
+    size_t trimmed = length;
+    // Blanks and control characters are single bytes: no trail byte is 0x20 or below.
+    while (trimmed > 0 && static_cast<unsigned char>(file[trimmed - 1]) <= 0x20) --trimmed;
+    if (trimmed < 4) return StampFileCheck::TooShort;
+    // The extension is four single-byte characters at the very end (trailing
+    // blanks included), and its first byte must start a character.
+    size_t at = 0;
+    while (at < length - 4) at += CharBytes(file + at);
+    if (at != length - 4) return StampFileCheck::WrongType;
+    const char* tail = file + at;
+    return EqualIgnoringCase(tail, ".bmp") || EqualIgnoringCase(tail, ".rle") ? StampFileCheck::Accepted
+                                                                              : StampFileCheck::WrongType;
+}
+
+std::string UserSectionName(int n) { return "UserEnt" + std::to_string(n); }
+
+const char* const UserNameKey = "UserEntName";
+const char* const UserValueKeys[UserValueKeyCount] = {
+    "BaseColor", "Bright", "Fullness", "Contrast", "CyanRed", "MagentaGreen",
+    "YellowBlue", "Gannma", "Black", "Cyan", "Magenta", "Yellow",
+};
+
+std::string DefaultUserFileText() {
+    // The block of one free section; an empty entry is an empty line.
+    static const char* const block[] = {
+        "UserEntName=", "", "BaseColor=0", "Bright=0", "Fullness=0", "Contrast=0", "CyanRed=0", "MagentaGreen=0",
+        "YellowBlue=0", "", "Gannma=0", "Black=0", "Cyan=0", "Magenta=0", "Yellow=0", "",
+    };
+    std::string text;
+    for (int n = 0; n < UserEntryCount; ++n) {
+        text += "[" + UserSectionName(n) + "]\r\n";
+        for (const char* line : block) text += std::string(line) + "\r\n";
+    }
+    return text;
+}
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// True when the line [begin, end) is the header of `section`: "[name]"
+// with blanks allowed around the line and the name, name case ignored.
+bool IsHeaderOf(const std::string& file, size_t begin, size_t end, const std::string& section) {
+    while (begin < end && IsBlank(file[begin])) ++begin;
+    while (end > begin && IsBlank(file[end - 1])) --end;
+    if (end - begin < 2 || file[begin] != '[' || file[end - 1] != ']') return false;
+    ++begin;
+    --end;
+    while (begin < end && IsBlank(file[begin])) ++begin;
+    while (end > begin && IsBlank(file[end - 1])) --end;
+    return EqualIgnoringCase(file.substr(begin, end - begin).c_str(), section.c_str());
+}
+
+}  // namespace
+
+std::string WithLinesInSection(const std::string& file, const std::string& section,
+                               const std::vector<std::string>& lines) {
+    std::string block;
+    for (const std::string& line : lines) block += line + "\r\n";
+    for (size_t begin = 0; begin < file.size();) {
+        size_t newline = file.find('\n', begin);
+        size_t end = newline == std::string::npos ? file.size() : newline;
+        if (IsHeaderOf(file, begin, end, section)) {
+            if (newline == std::string::npos) return file + "\r\n" + block;
+            return file.substr(0, newline + 1) + block + file.substr(newline + 1);
+        }
+        if (newline == std::string::npos) break;
+        begin = newline + 1;
+    }
+    // A blank line first, so that whatever the file ends with stays a line of its own.
+    return file + "\r\n\r\n[" + section + "]\r\n" + block;
+}
+
+const char* const AbsentProbe1 = "DummyDef";
+const char* const AbsentProbe2 = "DummyDef?";
+
+bool KeyIsAbsent(const char* firstRead, const char* secondRead) {
+    return std::strcmp(firstRead, AbsentProbe1) == 0 && std::strcmp(secondRead, AbsentProbe2) == 0;
+}

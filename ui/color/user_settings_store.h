@@ -1,0 +1,54 @@
+// The registered user color settings: the file QV3810ui.ini in the system
+// directory, read and written with the private-profile functions, and the
+// library-wide table of ten records that mirrors it.
+#pragma once
+
+#include <cstdint>
+
+#include "ui/color/setting_names.h"
+#include "ui/common/records.h"
+
+struct UserEntry {
+    char Name[20];  // empty = free record
+    ColorAdjustment Color;
+    DensityAdjustment Density;
+};
+static_assert(sizeof(UserEntry) == 72, "UserEntry");
+
+extern UserEntry g_userEntries[UserEntryCount];
+
+// Computes the file's path from the system directory; the library's attach
+// calls it once.
+void InitUserSettingsPath();
+const char* UserSettingsPath();
+
+// Loads every section into the record of its number: a named section fills
+// its record, a free one frees it, and a section without the name key is
+// damaged and leaves its record as it was. True when no section is damaged.
+bool LoadUserEntries();
+// After a failed load: creates the default file when there is none, else
+// gives every damaged section its missing keys as a free slot, keeping
+// everything the file holds. Returns false when nothing could be written.
+bool RepairUserFile();
+
+// Writes the record named `name` into the section carrying that name, else
+// into the first free section. False when neither exists or no record has
+// the name.
+bool SaveUserEntry(const char* name);
+// Frees the first section carrying `name`; its values stay. False when no
+// section carries it.
+bool RemoveUserEntry(const char* name);
+// Creates or overwrites the file with ten free sections.
+bool WriteDefaultUserFile();
+
+// Reads a text value cut at a character boundary to bufferSize - 1 bytes;
+// false when the key is absent (a stored value of any text is present).
+bool ReadProfileName(const char* section, const char* key, size_t bufferSize, char* buffer);
+// Reads an integer value, 0 when absent or not a number.
+void ReadProfileInt(const char* section, const char* key, int32_t* result);
+bool WriteProfileText(const char* section, const char* key, const char* text);
+bool WriteProfileInt(const char* section, const char* key, int32_t value);
+
+// Points the store at another file (tests); null or empty restores the
+// computed path.
+extern "C" __declspec(dllexport) void QvUseUserSettingsFile(const char* path);
