@@ -1,0 +1,223 @@
+#include "ui/framework/property_sheet.h"
+
+#include "ui/framework/app_state.h"
+#include "ui/framework/framework_access.h"
+
+namespace {
+
+// Called by the common controls just before a page's window is made.
+UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) {
+    if (message == PSPCB_CREATE && page && page->lParam)
+        FrameworkAccess::Hook(reinterpret_cast<CPropertyPage*>(page->lParam), true);
+    return 1;
+}
+
+void SetDialogResult(HWND window, LRESULT result) { SetWindowLongPtrA(window, DWLP_MSGRESULT, result); }
+
+}  // namespace
+
+INT_PTR CALLBACK FrameworkPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_INITDIALOG || CWnd::FromHandlePermanent(window)) return FALSE;
+    const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+    auto* page = sheetPage ? reinterpret_cast<CPropertyPage*>(sheetPage->lParam) : nullptr;
+    FrameworkAccess::Unhook();
+    if (!page || !FrameworkAccess::Subclass(page, window)) return TRUE;
+    return FrameworkAccess::Dispatch(page, message, wParam, lParam);
+}
+
+// ---- CPropertyPage -----------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
+
+BEGIN_MESSAGE_MAP(CPropertyPage, CDialog)
+    ON_NOTIFY(PSN_SETACTIVE, AnyId, OnNotifySetActive)
+    ON_NOTIFY(PSN_KILLACTIVE, AnyId, OnNotifyKillActive)
+    ON_NOTIFY(PSN_APPLY, AnyId, OnNotifyApply)
+    ON_NOTIFY(PSN_RESET, AnyId, OnNotifyReset)
+    ON_COMMAND(IDOK, OnIgnoredCommand)
+    ON_COMMAND(IDCANCEL, OnIgnoredCommand)
+END_MESSAGE_MAP()
+
+CPropertyPage::CPropertyPage(UINT templateId, UINT captionId) : CDialog(templateId, nullptr) {
+    m_psp = {};
+    m_psp.dwSize = sizeof m_psp;
+    m_psp.pszTemplate = MAKEINTRESOURCEA(templateId);
+    if (captionId) {
+        m_psp.dwFlags |= PSP_USETITLE;
+        m_psp.pszTitle = MAKEINTRESOURCEA(captionId);
+    }
+}
+
+BOOL CPropertyPage::OnSetActive() {
+    if (m_firstSetActive)
+        m_firstSetActive = false;
+    else
+        UpdateData(false);
+    return TRUE;
+}
+
+BOOL CPropertyPage::OnKillActive() { return UpdateData(true); }
+
+BOOL CPropertyPage::OnApply() {
+    OnOK();
+    return TRUE;
+}
+
+void CPropertyPage::OnReset() { OnCancel(); }
+
+void CPropertyPage::OnNotifySetActive(NMHDR*, LRESULT* result) {
+    *result = OnSetActive() ? 0 : -1;
+    SetDialogResult(m_hWnd, *result);
+}
+
+void CPropertyPage::OnNotifyKillActive(NMHDR*, LRESULT* result) {
+    *result = OnKillActive() ? FALSE : TRUE;
+    SetDialogResult(m_hWnd, *result);
+}
+
+void CPropertyPage::OnNotifyApply(NMHDR*, LRESULT* result) {
+    *result = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+    SetDialogResult(m_hWnd, *result);
+}
+
+void CPropertyPage::OnNotifyReset(NMHDR*, LRESULT* result) {
+    OnReset();
+    *result = 0;
+}
+
+// ---- CPropertySheet ----------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
+
+BEGIN_MESSAGE_MAP(CPropertySheet, CWnd)
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
+    ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+END_MESSAGE_MAP()
+
+CPropertySheet::CPropertySheet(UINT captionId, HWND parent, UINT selectPage) : m_captionId(captionId) {
+    m_psh = {};
+    m_psh.dwSize = sizeof m_psh;
+    m_psh.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+    m_psh.hwndParent = parent;
+    m_psh.nStartPage = selectPage;
+}
+
+void CPropertySheet::AddPage(CPropertyPage* page) {
+    if (page) m_pages.push_back(page);
+}
+
+CPropertyPage* CPropertySheet::GetPage(int index) const {
+    return index >= 0 && index < GetPageCount() ? m_pages[static_cast<size_t>(index)] : nullptr;
+}
+
+int CPropertySheet::GetActiveIndex() const {
+    if (!m_hWnd) return static_cast<int>(m_psh.nStartPage);
+    HWND current = PropSheet_GetCurrentPageHwnd(m_hWnd);
+    for (int i = 0; i < GetPageCount(); ++i)
+        if (current && m_pages[static_cast<size_t>(i)]->m_hWnd == current) return i;
+    return -1;
+}
+
+bool CPropertySheet::SetActivePage(int index) {
+    if (index < 0 || index >= GetPageCount()) return false;
+    if (!m_hWnd) {
+        m_psh.nStartPage = static_cast<UINT>(index);
+        return true;
+    }
+    return PropSheet_SetCurSel(m_hWnd, nullptr, index) != FALSE;
+}
+
+void CPropertySheet::EndDialog(INT_PTR result) {
+    m_ended = true;
+    m_result = result;
+    if (m_hWnd) ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+void CPropertySheet::OnOK() {
+    CPropertyPage* current = GetActivePage();
+    if (current && current->m_hWnd && !current->OnKillActive()) return;
+    for (size_t i = 0; i < m_pages.size(); ++i) {
+        CPropertyPage* page = m_pages[i];
+        if (page->m_hWnd && !page->OnApply()) {
+            SetActivePage(static_cast<int>(i));
+            return;
+        }
+    }
+    EndDialog(IDOK);
+}
+
+void CPropertySheet::OnCancel() {
+    for (CPropertyPage* page : m_pages)
+        if (page->m_hWnd) page->OnReset();
+    EndDialog(IDCANCEL);
+}
+
+LRESULT CPropertySheet::OnSysCommand(WPARAM wParam, LPARAM) {
+    if ((wParam & 0xFFF0) == SC_CLOSE) {
+        OnCancel();
+        return 0;
+    }
+    return Default();
+}
+
+INT_PTR CPropertySheet::DoModal() {
+    if (m_pages.empty() || m_hWnd) return -1;
+    HINSTANCE resources = FrameworkResourceHandle();
+    std::vector<PROPSHEETPAGEA> pages;
+    for (CPropertyPage* page : m_pages) {
+        PROPSHEETPAGEA p = page->m_psp;
+        p.hInstance = resources;
+        p.pfnDlgProc = FrameworkPageProc;
+        p.lParam = reinterpret_cast<LPARAM>(page);
+        p.dwFlags |= PSP_USECALLBACK;
+        p.pfnCallback = PageCallback;
+        pages.push_back(p);
+        page->m_sheet = this;
+        page->m_firstSetActive = true;
+    }
+    m_caption[0] = '\0';
+    if (m_captionId) LoadStringA(resources, m_captionId, m_caption, sizeof m_caption);
+
+    PROPSHEETHEADERA header = m_psh;
+    header.dwFlags |= PSH_PROPSHEETPAGE | PSH_MODELESS;
+    header.hInstance = resources;
+    header.pszCaption = m_caption;
+    header.nPages = static_cast<UINT>(pages.size());
+    header.ppsp = pages.data();
+    if (header.nStartPage >= header.nPages) header.nStartPage = 0;
+
+    m_ended = false;
+    m_result = IDCANCEL;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+    FrameworkAccess::Unhook();
+    if (!sheet || sheet == reinterpret_cast<HWND>(-1)) return -1;
+    SubclassWindow(sheet);
+
+    HWND owner = header.hwndParent;
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner) ::EnableWindow(owner, FALSE);
+    try {
+        OnInitDialog();
+    } catch (...) {
+    }
+    ShowWindow(SW_SHOW);
+
+    MSG msg;
+    while (!m_ended && IsWindow(sheet)) {
+        if (!PropSheet_GetCurrentPageHwnd(sheet)) break;  // the common controls closed it
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!PropSheet_IsDialogMessage(sheet, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    if (disableOwner) ::EnableWindow(owner, TRUE);
+    if (IsWindow(sheet)) DestroyWindow(sheet);
+    for (CPropertyPage* page : m_pages) page->m_sheet = nullptr;
+    return m_result;
+}
