@@ -93,8 +93,11 @@ cmsCIELCh MapIntoGamut(const DeviceModel& dev, Character ch, cmsCIELCh lch) {
     case Character::Saturated: {
         lch.C *= SaturatedBoost;
         if (lch.C <= cmax) break;
-        // Along the line towards the gray of the cusp's lightness, to the boundary.
-        const double Lc = dev.CuspLightness(lch.h);
+        // Along the line towards a gray between the color's own lightness and
+        // the cusp's, to the boundary. Near black and white the line stays
+        // level: a dark color must not turn into a light vivid one.
+        const double reach = Smoothstep(DeviceModel::BlackL, 40, lch.L) * (1 - Smoothstep(85, 100, lch.L));
+        const double Lc = lch.L + reach * (dev.CuspLightness(lch.h) - lch.L);
         double lo = 0, hi = 1;
         for (int i = 0; i < 26; ++i) {
             const double t = (lo + hi) / 2;
