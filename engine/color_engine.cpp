@@ -3,6 +3,13 @@
 #include <array>
 #include <cmath>
 
+#if defined(__x86_64__) || defined(__i386__)
+#define QV_X86 1
+#include <immintrin.h>
+#else
+#define QV_X86 0
+#endif
+
 #include "engine/base_color_tables.h"
 
 const double LightnessExponentTable[AdjustmentSteps] = {
@@ -32,8 +39,8 @@ constexpr int ChromaGridInt[LabGridPoints] = {-120, -90, -60, -40, -30, -20, -10
 // value exceeds it, else 16. The grid values are integers, so the index
 // depends only on floor(value): one table entry per integer of the range.
 template <size_t N>
-constexpr std::array<uint8_t, N> UpperIndexTable(const int (&grid)[LabGridPoints]) {
-    std::array<uint8_t, N> upper{};
+constexpr std::array<int32_t, N> UpperIndexTable(const int (&grid)[LabGridPoints]) {
+    std::array<int32_t, N> upper{};
     for (size_t k = 0; k < N; ++k) {
         const int value = grid[0] + static_cast<int>(k);
         int u = 16;
@@ -43,7 +50,7 @@ constexpr std::array<uint8_t, N> UpperIndexTable(const int (&grid)[LabGridPoints
                 break;
             }
         }
-        upper[k] = static_cast<uint8_t>(u);
+        upper[k] = u;
     }
     return upper;
 }
@@ -55,6 +62,24 @@ constexpr double Inv255 = 0.00392156862745098;
 constexpr double InvWhiteX = 1.0370216737529814;
 constexpr double WhiteZ = 0.8251;
 constexpr double ChromaLimitValue = 120.0;
+
+// v > low ? v : low, and v < high ? v : high, without branches where the
+// machine has an instruction with exactly these semantics (NaN gives the bound).
+inline double AtLeast(double v, double low) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_f64(_mm_max_sd(_mm_set_sd(v), _mm_set_sd(low)));
+#else
+    return v > low ? v : low;
+#endif
+}
+
+inline double AtMost(double v, double high) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(v), _mm_set_sd(high)));
+#else
+    return v < high ? v : high;
+#endif
+}
 
 AdjustmentParameters g_parameters = {NormalBaseTable, 0.9, 1.0, 1.0, 1.0, 0.9, 1.1};
 uint8_t g_rdt[RdtBytes];
@@ -75,37 +100,41 @@ double LabCompand(double t) {
 
 double ContrastCurve(double L, double k) {
     const double c = L * 0.01;
-    const double result = L * (k + (3.0 * c - 2.0 * c * c) * (1.0 - k));
-    if (result >= 100.0) return 100.0;
-    if (result < 0.0) return 0.0;
-    return result;
+    // At or above 100 gives exactly 100, below 0 gives 0.
+    return AtLeast(AtMost(L * (k + (3.0 * c - 2.0 * c * c) * (1.0 - k)), 100.0), 0.0);
 }
 
 double Linearise(int v, double gamma) {
     return std::pow(v * Inv255, 2.2 / gamma);
 }
 
-// Steps 2 to 7 of the chain, from linear RGB to the L*a*b* that is looked up.
-// Filling the trace is optional so the table build pays nothing for it.
-inline LabColor LinearToAdjustedLab(const AdjustmentParameters& p, double R, double G, double B, NodeTrace* trace) {
+// Steps 2 and 3: linear RGB to XYZ (D50) to L*a*b*.
+inline LabColor LinearToLab(double R, double G, double B, NodeTrace* trace) {
     const double X = 0.4361 * R + 0.3851 * G + 0.1431 * B;
     const double Y = 0.2225 * R + 0.7169 * G + 0.0606 * B;
     const double Z = 0.0139 * R + 0.0971 * G + 0.7141 * B;
     const double fx = LabCompand(X * InvWhiteX);
     const double fy = LabCompand(Y);
     const double fz = LabCompand(Z / WhiteZ);
-    double L = 116.0 * fy - 16.0;
-    double a = 500.0 * (fx - fy);
-    double b = 200.0 * (fy - fz);
+    const LabColor lab = {116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)};
     if (trace) {
         trace->X = X;
         trace->Y = Y;
         trace->Z = Z;
-        trace->Lab = {L, a, b};
+        trace->Lab = lab;
     }
+    return lab;
+}
 
-    if (p.LightnessExponent != 1.0) L = 100.0 * std::pow(L * 0.01, p.LightnessExponent);
-    if (trace) trace->Brightness = {L, a, b};
+// Step 4, brightness. Filling a trace is optional so the table build pays
+// nothing for it.
+inline double Brighten(const AdjustmentParameters& p, double L) {
+    return p.LightnessExponent != 1.0 ? 100.0 * std::pow(L * 0.01, p.LightnessExponent) : L;
+}
+
+// Steps 5 to 7, on a color whose lightness is already brightened.
+inline LabColor AdjustBrightened(const AdjustmentParameters& p, LabColor lab, NodeTrace* trace) {
+    double L = lab.L, a = lab.a, b = lab.b;
     if (p.ContrastBlend != 1.0) L = ContrastCurve(L, p.ContrastBlend);
     if (trace) trace->Contrast = {L, a, b};
     a *= p.ChromaFactor;
@@ -131,6 +160,49 @@ inline LabColor LinearToAdjustedLab(const AdjustmentParameters& p, double R, dou
     return {L, a, b};
 }
 
+inline LabColor AdjustLab(const AdjustmentParameters& p, LabColor lab, NodeTrace* trace) {
+    lab.L = Brighten(p, lab.L);
+    if (trace) trace->Brightness = lab;
+    return AdjustBrightened(p, lab, trace);
+}
+
+// Steps 1 to 3 of every node depend only on the three balance gammas. A
+// rebuild with the same gammas (brightness, contrast or saturation moved)
+// takes them from here; the values are the very doubles computed before.
+// Their brightened lightness depends on the lightness exponent besides.
+constexpr int LatticeNodes = RdtGrid * RdtGrid * RdtGrid;
+
+struct LatticeLab {
+    bool Valid = false;
+    double Gamma[3] = {0.0, 0.0, 0.0};
+    double L[LatticeNodes];
+    double A[LatticeNodes];
+    double B[LatticeNodes];
+    bool BrightValid = false;
+    double Exponent = 0.0;
+    double BrightL[LatticeNodes];
+};
+LatticeLab g_latticeLab;
+
+// The base table in use, widened to doubles, so the build's lookups multiply
+// without converting bytes.
+struct WideBaseTable {
+    const uint8_t* Source = nullptr;
+    alignas(32) double Entry[RdtGrid * RdtGrid * RdtGrid * 4];
+};
+WideBaseTable g_wideBase;
+
+const double* WidenedBaseTable(const uint8_t* table) {
+    if (g_wideBase.Source != table) {
+        for (int i = 0; i < RdtGrid * RdtGrid * RdtGrid; ++i) {
+            for (int c = 0; c < 3; ++c) g_wideBase.Entry[i * 4 + c] = table[i * 3 + c];
+            g_wideBase.Entry[i * 4 + 3] = 0.0;
+        }
+        g_wideBase.Source = table;
+    }
+    return g_wideBase.Entry;
+}
+
 struct GridCell {
     int Upper;     // the cell is (Upper - 1, Upper)
     double Lower;  // weight of the lower node
@@ -141,22 +213,24 @@ struct GridCell {
 // so truncation is floor; the sum may round up onto the next integer, which
 // the one comparison after the table lookup undoes.
 template <size_t N>
-inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const std::array<uint8_t, N>& upper) {
-    v = v > grid[0] ? v : grid[0];
-    v = v < grid[16] ? v : grid[16];
+inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const std::array<int32_t, N>& upper) {
+    v = AtMost(AtLeast(v, grid[0]), grid[16]);
     int u = upper[static_cast<size_t>(static_cast<int>(v - grid[0]))];
-    if (grid[u - 1] > v) --u;
+    u -= grid[u - 1] > v;
     return {u, (grid[u] - v) / (grid[u] - grid[u - 1])};
 }
 
-inline DeviceColor Lookup(const uint8_t* baseTable, double L, double a, double b) {
+// Entries of T, Stride values apart (three bytes in a base table, or four
+// doubles in its widened copy); the products and sums are the same doubles.
+template <typename T, int Stride>
+inline DeviceColor Lookup(const T* baseTable, double L, double a, double b) {
     const GridCell cl = LocateInGrid(L, LabLightnessGrid, LightnessUpper);
     const GridCell ca = LocateInGrid(a, LabChromaGrid, ChromaUpper);
     const GridCell cb = LocateInGrid(b, LabChromaGrid, ChromaUpper);
     const double upperB = 1.0 - cb.Lower;
     const double wL[2] = {cl.Lower, 1.0 - cl.Lower};
     const double wa[2] = {ca.Lower, 1.0 - ca.Lower};
-    const uint8_t* cell = baseTable + (((cl.Upper - 1) * 17 + (ca.Upper - 1)) * 17 + (cb.Upper - 1)) * 3;
+    const T* cell = baseTable + (((cl.Upper - 1) * 17 + (ca.Upper - 1)) * 17 + (cb.Upper - 1)) * Stride;
 
     // Corners in the order (L, a, b) = 000, 001, 010, ... 111; the sums are
     // formed in that order.
@@ -166,13 +240,13 @@ inline DeviceColor Lookup(const uint8_t* baseTable, double L, double a, double b
             const double w = wL[iL] * wa[ia];
             const double wLow = w - w * upperB;
             const double wHigh = w * upperB;
-            const uint8_t* e = cell + (iL * 17 + ia) * 17 * 3;
+            const T* e = cell + (iL * 17 + ia) * 17 * Stride;
             red += e[0] * wLow;
             green += e[1] * wLow;
             blue += e[2] * wLow;
-            red += e[3] * wHigh;
-            green += e[4] * wHigh;
-            blue += e[5] * wHigh;
+            red += e[Stride] * wHigh;
+            green += e[Stride + 1] * wHigh;
+            blue += e[Stride + 2] * wHigh;
         }
     }
     return {red, green, blue};
@@ -183,9 +257,7 @@ int ClampInput(int v) {
 }
 
 uint8_t TruncateToByte(double v) {
-    if (!(v > 0.0)) return 0;
-    if (v >= 255.0) return 255;
-    return static_cast<uint8_t>(static_cast<int>(v));
+    return static_cast<uint8_t>(static_cast<int>(AtMost(AtLeast(v, 0.0), 255.0)));
 }
 
 }  // namespace
@@ -218,7 +290,7 @@ const AdjustmentParameters& CurrentAdjustment() {
 }
 
 DeviceColor LabToDeviceIn(const uint8_t* baseTable, double L, double a, double b) {
-    return Lookup(baseTable, L, a, b);
+    return Lookup<uint8_t, 3>(baseTable, L, a, b);
 }
 
 DeviceColor LabToDevice(double L, double a, double b) {
@@ -231,44 +303,196 @@ NodeTrace TraceNode(int r, int g, int b) {
     t.LinearRed = Linearise(ClampInput(r), p.GammaRed);
     t.LinearGreen = Linearise(ClampInput(g), p.GammaGreen);
     t.LinearBlue = Linearise(ClampInput(b), p.GammaBlue);
-    const LabColor lab = LinearToAdjustedLab(p, t.LinearRed, t.LinearGreen, t.LinearBlue, &t);
+    const LabColor lab = AdjustLab(p, LinearToLab(t.LinearRed, t.LinearGreen, t.LinearBlue, &t), &t);
     t.Device = LabToDeviceIn(p.BaseColorTable, lab.L, lab.a, lab.b);
     return t;
 }
 
 DeviceColor AdjustNode(int r, int g, int b) {
     const AdjustmentParameters& p = g_parameters;
-    const LabColor lab = LinearToAdjustedLab(p, Linearise(ClampInput(r), p.GammaRed),
-                                             Linearise(ClampInput(g), p.GammaGreen),
-                                             Linearise(ClampInput(b), p.GammaBlue), nullptr);
+    const LabColor lab = AdjustLab(p,
+                                   LinearToLab(Linearise(ClampInput(r), p.GammaRed),
+                                               Linearise(ClampInput(g), p.GammaGreen),
+                                               Linearise(ClampInput(b), p.GammaBlue), nullptr),
+                                   nullptr);
     return LabToDeviceIn(p.BaseColorTable, lab.L, lab.a, lab.b);
 }
+
+#if QV_X86
+namespace {
+
+__attribute__((target("avx2"))) inline __m256d Select(__m256d mask, __m256d yes, __m256d no) {
+    return _mm256_blendv_pd(no, yes, mask);
+}
+
+// A gather of four grid values (the masked form: the plain one trips a false
+// uninitialised-value warning in GCC 12).
+__attribute__((target("avx2"))) inline __m256d GatherGrid(const double* grid, __m128i index) {
+    const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), grid, index, all, 8);
+}
+
+struct VectorCell {
+    __m128i Upper;
+    __m256d Lower;
+};
+
+template <size_t N>
+__attribute__((target("avx2"))) inline VectorCell LocateFour(__m256d v, const double (&grid)[LabGridPoints],
+                                                           const std::array<int32_t, N>& upper) {
+    const __m256d first = _mm256_set1_pd(grid[0]);
+    v = _mm256_min_pd(_mm256_max_pd(v, first), _mm256_set1_pd(grid[16]));
+    __m128i u = _mm_i32gather_epi32(upper.data(), _mm256_cvttpd_epi32(_mm256_sub_pd(v, first)), 4);
+    const __m128i one = _mm_set1_epi32(1);
+    const __m256d below = GatherGrid(grid, _mm_sub_epi32(u, one));
+    // A lane whose lower grid value lies above v moves one cell down: the
+    // 64-bit compare mask narrowed to 32-bit lanes is -1 there.
+    const __m256d down = _mm256_cmp_pd(below, v, _CMP_GT_OQ);
+    const __m128i down32 = _mm256_castsi256_si128(
+        _mm256_permutevar8x32_epi32(_mm256_castpd_si256(down), _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0)));
+    u = _mm_add_epi32(u, down32);
+    const __m256d hi = GatherGrid(grid, u);
+    const __m256d lo = GatherGrid(grid, _mm_sub_epi32(u, one));
+    return {u, _mm256_div_pd(_mm256_sub_pd(hi, v), _mm256_sub_pd(hi, lo))};
+}
+
+// Steps 5 to 7 and the lookup for four nodes at a time: the very operations
+// of AdjustBrightened, LocateInGrid and Lookup in the same order, on doubles
+// in vector lanes (no fused multiply-add), so every byte equals the scalar
+// one. Returns how many nodes it did; the caller does the rest.
+__attribute__((target("avx2"))) int AdjustAndLookupAvx2(const AdjustmentParameters& p, const LatticeLab& lattice,
+                                                        const double* base, uint8_t* out) {
+    const __m256d one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m256d limit = _mm256_set1_pd(ChromaLimitValue), negLimit = _mm256_set1_pd(-ChromaLimitValue);
+    const __m256d k = _mm256_set1_pd(p.ContrastBlend), oneMinusK = _mm256_set1_pd(1.0 - p.ContrastBlend);
+    const __m256d factor = _mm256_set1_pd(p.ChromaFactor);
+    const bool contrast = p.ContrastBlend != 1.0;
+    const __m128i seventeen = _mm_set1_epi32(17), oneI = _mm_set1_epi32(1);
+
+    int i = 0;
+    for (; i + 4 <= LatticeNodes; i += 4) {
+        __m256d L = _mm256_loadu_pd(lattice.BrightL + i);
+        __m256d a = _mm256_loadu_pd(lattice.A + i);
+        __m256d b = _mm256_loadu_pd(lattice.B + i);
+        if (contrast) {
+            const __m256d c = _mm256_mul_pd(L, _mm256_set1_pd(0.01));
+            const __m256d s = _mm256_sub_pd(_mm256_mul_pd(_mm256_set1_pd(3.0), c),
+                                            _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(2.0), c), c));
+            L = _mm256_mul_pd(L, _mm256_add_pd(k, _mm256_mul_pd(s, oneMinusK)));
+            L = _mm256_max_pd(_mm256_min_pd(L, _mm256_set1_pd(100.0)), zero);
+        }
+        a = _mm256_mul_pd(a, factor);
+        b = _mm256_mul_pd(b, factor);
+        {
+            const __m256d over = _mm256_cmp_pd(a, limit, _CMP_GT_OQ);
+            const __m256d under = _mm256_cmp_pd(a, negLimit, _CMP_LT_OQ);
+            const __m256d ratio = _mm256_div_pd(b, a);
+            b = Select(over, _mm256_mul_pd(limit, ratio), Select(under, _mm256_mul_pd(negLimit, ratio), b));
+            a = Select(over, limit, Select(under, negLimit, a));
+        }
+        {
+            const __m256d over = _mm256_cmp_pd(b, limit, _CMP_GT_OQ);
+            const __m256d under = _mm256_cmp_pd(b, negLimit, _CMP_LT_OQ);
+            const __m256d ratio = _mm256_div_pd(a, b);
+            a = Select(over, _mm256_mul_pd(limit, ratio), Select(under, _mm256_mul_pd(negLimit, ratio), a));
+            b = Select(over, limit, Select(under, negLimit, b));
+        }
+
+        const VectorCell cl = LocateFour(L, LabLightnessGrid, LightnessUpper);
+        const VectorCell ca = LocateFour(a, LabChromaGrid, ChromaUpper);
+        const VectorCell cb = LocateFour(b, LabChromaGrid, ChromaUpper);
+        const __m256d upperB = _mm256_sub_pd(one, cb.Lower);
+        const __m256d wL[2] = {cl.Lower, _mm256_sub_pd(one, cl.Lower)};
+        const __m256d wa[2] = {ca.Lower, _mm256_sub_pd(one, ca.Lower)};
+        alignas(32) double weight[8][4];
+        for (int iL = 0; iL < 2; ++iL) {
+            for (int ia = 0; ia < 2; ++ia) {
+                const __m256d w = _mm256_mul_pd(wL[iL], wa[ia]);
+                _mm256_store_pd(weight[(iL * 2 + ia) * 2], _mm256_sub_pd(w, _mm256_mul_pd(w, upperB)));
+                _mm256_store_pd(weight[(iL * 2 + ia) * 2 + 1], _mm256_mul_pd(w, upperB));
+            }
+        }
+        alignas(16) int32_t cell[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(cell),
+                        _mm_add_epi32(_mm_mullo_epi32(_mm_add_epi32(_mm_mullo_epi32(_mm_sub_epi32(cl.Upper, oneI),
+                                                                                    seventeen),
+                                                                    _mm_sub_epi32(ca.Upper, oneI)),
+                                                      seventeen),
+                                      _mm_sub_epi32(cb.Upper, oneI)));
+
+        // Per node, the lanes are red, green, blue (and a zero): each channel
+        // sums its eight corners in the scalar order.
+        static constexpr int Corner[8] = {0, 1, 17, 18, 289, 290, 306, 307};
+        for (int j = 0; j < 4; ++j, out += 3) {
+            const double* e = base + cell[j] * 4;
+            __m256d sum = zero;
+            for (int c = 0; c < 8; ++c)
+                sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_load_pd(e + Corner[c] * 4), _mm256_set1_pd(weight[c][j])));
+            sum = _mm256_min_pd(_mm256_max_pd(sum, zero), _mm256_set1_pd(255.0));
+            const __m128i bytes = _mm256_cvttpd_epi32(sum);
+            out[0] = static_cast<uint8_t>(_mm_cvtsi128_si32(bytes));
+            out[1] = static_cast<uint8_t>(_mm_extract_epi32(bytes, 1));
+            out[2] = static_cast<uint8_t>(_mm_extract_epi32(bytes, 2));
+        }
+    }
+    return i;
+}
+
+}  // namespace
+#endif
 
 void BuildRdt(const ColorAdjustment& color) {
     PrepareAdjustment(color);
     const AdjustmentParameters& p = g_parameters;
 
-    // Each channel takes only the 17 lattice values, so its linearisation is
-    // computed once per value instead of once per node.
-    double linear[3][RdtGrid];
-    for (int n = 0; n < RdtGrid; ++n) {
-        linear[0][n] = Linearise(n * 16, p.GammaRed);
-        linear[1][n] = Linearise(n * 16, p.GammaGreen);
-        linear[2][n] = Linearise(n * 16, p.GammaBlue);
-    }
-
-    uint8_t* out = g_rdt;
-    for (int ri = 0; ri < RdtGrid; ++ri) {
-        for (int gi = 0; gi < RdtGrid; ++gi) {
-            for (int bi = 0; bi < RdtGrid; ++bi) {
-                const LabColor lab = LinearToAdjustedLab(p, linear[0][ri], linear[1][gi], linear[2][bi], nullptr);
-                const DeviceColor d = Lookup(p.BaseColorTable, lab.L, lab.a, lab.b);
-                out[0] = TruncateToByte(d.Red);
-                out[1] = TruncateToByte(d.Green);
-                out[2] = TruncateToByte(d.Blue);
-                out += 3;
+    LatticeLab& lattice = g_latticeLab;
+    if (!lattice.Valid || lattice.Gamma[0] != p.GammaRed || lattice.Gamma[1] != p.GammaGreen ||
+        lattice.Gamma[2] != p.GammaBlue) {
+        // Each channel takes only the 17 lattice values, so its linearisation
+        // is computed once per value instead of once per node.
+        double linear[3][RdtGrid];
+        for (int n = 0; n < RdtGrid; ++n) {
+            linear[0][n] = Linearise(n * 16, p.GammaRed);
+            linear[1][n] = Linearise(n * 16, p.GammaGreen);
+            linear[2][n] = Linearise(n * 16, p.GammaBlue);
+        }
+        int i = 0;
+        for (int ri = 0; ri < RdtGrid; ++ri) {
+            for (int gi = 0; gi < RdtGrid; ++gi) {
+                for (int bi = 0; bi < RdtGrid; ++bi, ++i) {
+                    const LabColor lab = LinearToLab(linear[0][ri], linear[1][gi], linear[2][bi], nullptr);
+                    lattice.L[i] = lab.L;
+                    lattice.A[i] = lab.a;
+                    lattice.B[i] = lab.b;
+                }
             }
         }
+        lattice.Gamma[0] = p.GammaRed;
+        lattice.Gamma[1] = p.GammaGreen;
+        lattice.Gamma[2] = p.GammaBlue;
+        lattice.Valid = true;
+        lattice.BrightValid = false;
+    }
+    if (!lattice.BrightValid || lattice.Exponent != p.LightnessExponent) {
+        // Kept apart from the lookups so that the power functions run back to back.
+        for (int i = 0; i < LatticeNodes; ++i) lattice.BrightL[i] = Brighten(p, lattice.L[i]);
+        lattice.Exponent = p.LightnessExponent;
+        lattice.BrightValid = true;
+    }
+
+    const double* base = WidenedBaseTable(p.BaseColorTable);
+    int done = 0;
+#if QV_X86
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
+    if (avx2) done = AdjustAndLookupAvx2(p, lattice, base, g_rdt);
+#endif
+    uint8_t* out = g_rdt + done * 3;
+    for (int i = done; i < LatticeNodes; ++i, out += 3) {
+        const LabColor lab = AdjustBrightened(p, {lattice.BrightL[i], lattice.A[i], lattice.B[i]}, nullptr);
+        const DeviceColor d = Lookup<double, 4>(base, lab.L, lab.a, lab.b);
+        out[0] = TruncateToByte(d.Red);
+        out[1] = TruncateToByte(d.Green);
+        out[2] = TruncateToByte(d.Blue);
     }
 }
 
