@@ -63,7 +63,7 @@ TEST(PaperTables, ListTablesCloseWithTheirDefaults) {
     EXPECT_STREQ(PagesLists[2][2], "4ページ");
     EXPECT_EQ(static_cast<unsigned char>(PagesLists[1][2][0]), 0xFF);
 
-    ListEntry list[MaxOutputSlots + 1];
+    ListText list[MaxOutputSlots + 1];
     BuildOutputList(8, list);
     EXPECT_STREQ(list[0], "A4");
     EXPECT_STREQ(list[1], "Letter");

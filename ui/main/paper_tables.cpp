@@ -7,7 +7,7 @@
 
 const int32_t PaperCodes[PaperCount + 1] = {257, 8, 9, 11, 70, 12, 13, 88, 1, 7, 5, 4, 258, 43, CustomPaperCode, -1};
 
-const ListEntry PaperSizeList[CustomPaperIndex + 1] = {
+const ListText PaperSizeList[CustomPaperIndex + 1] = {
     "A3ﾉﾋﾞ 330 x 482 mm",
     "A3 297 x 420 mm",
     "A4 210 x 297 mm",
@@ -99,16 +99,16 @@ const OutputRow OutputRows[PaperCount] = {
 };
 
 namespace {
-const ListEntry OnePage[] = {"1ページ", LIST_END(0)};
-const ListEntry UpToTwo[] = {"1ページ", "2ページ", LIST_END(0)};
-const ListEntry UpToFour[] = {"1ページ", "2ページ", "4ページ", LIST_END(0)};
+const ListText OnePage[] = {"1ページ", LIST_END(0)};
+const ListText UpToTwo[] = {"1ページ", "2ページ", LIST_END(0)};
+const ListText UpToFour[] = {"1ページ", "2ページ", "4ページ", LIST_END(0)};
 }  // namespace
-const ListEntry* const PagesLists[3] = {OnePage, UpToTwo, UpToFour};
+const ListText* const PagesLists[3] = {OnePage, UpToTwo, UpToFour};
 
 const int32_t SourceCodes[5] = {1, 2, 3, 7, -1};
-const ListEntry SourceList[5] = {"ｶｾｯﾄ1", "ｶｾｯﾄ2", "ｶｾｯﾄ3", "自動選択", LIST_END(0)};
+const ListText SourceList[5] = {"ｶｾｯﾄ1", "ｶｾｯﾄ2", "ｶｾｯﾄ3", "自動選択", LIST_END(0)};
 const int32_t MediaCodes[5] = {0, 1, 2, 3, -1};
-const ListEntry MediaList[5] = {"普通紙", "OHP", "ﾗﾍﾞﾙ", "厚紙", LIST_END(0)};
+const ListText MediaList[5] = {"普通紙", "OHP", "ﾗﾍﾞﾙ", "厚紙", LIST_END(0)};
 
 // Rows: source position; columns: media position (OHP and labels only from cassette 1).
 const uint8_t Cassette1Table[4][7] = {
@@ -166,11 +166,11 @@ const OutputSlot& OutputSlotAt(int paperIndex, int slot) {
     return OutputRows[paperIndex].Slots[slot];
 }
 
-void BuildOutputList(int paperIndex, ListEntry (&list)[MaxOutputSlots + 1]) {
+void BuildOutputList(int paperIndex, ListText (&list)[MaxOutputSlots + 1]) {
     paperIndex = ValidPaper(paperIndex);
     memset(list, 0, sizeof list);
     int n = OutputSlotCount(paperIndex);
-    for (int i = 0; i < n; ++i) memcpy(list[i], OutputRows[paperIndex].Slots[i].Text, sizeof(ListEntry));
+    for (int i = 0; i < n; ++i) memcpy(list[i], OutputRows[paperIndex].Slots[i].Text, sizeof(ListText));
     list[n][0] = '\xFF';
     list[n][1] = static_cast<char>(OutputRows[paperIndex].DefaultSlot);
 }
@@ -206,21 +206,21 @@ int LayoutIconFor(int32_t orientation, int32_t pagesPerSheet, const LayoutDetail
 const char SummarySeparator[] = "：";
 
 namespace {
-const ListEntry ColorModeTexts[] = {"文書", "写真", "ｸﾞﾗﾌｨｯｸ", "ﾓﾉｸﾛ", "ﾕｰｻﾞ設定", "ICM", "補正なし"};
+const ListText ColorModeTexts[] = {"文書", "写真", "ｸﾞﾗﾌｨｯｸ", "ﾓﾉｸﾛ", "ﾕｰｻﾞ設定", "ICM", "補正なし"};
 const int32_t BaseColorCodes[] = {3, 1, 2, 4, -1};
-const ListEntry BaseColorTexts[] = {"写真", "ﾉｰﾏﾙ", "文書", "ｸﾞﾗﾌｨｯｸ", "補正しない"};
-const ListEntry PrintModeTexts[] = {"標準", "速度優先", "高品質"};
-const ListEntry BlackTexts[] = {"しない", "する"};
-const ListEntry OnOffTexts[] = {"行わない", "行う"};
+const ListText BaseColorTexts[] = {"写真", "ﾉｰﾏﾙ", "文書", "ｸﾞﾗﾌｨｯｸ", "補正しない"};
+const ListText PrintModeTexts[] = {"標準", "速度優先", "高品質"};
+const ListText BlackTexts[] = {"しない", "する"};
+const ListText OnOffTexts[] = {"行わない", "行う"};
 
 template <size_t N>
-void ValueText(const ListEntry (&texts)[N], int32_t value, char (&out)[32]) {
+void ValueText(const ListText (&texts)[N], int32_t value, char (&out)[32]) {
     // A value no table names shows as an empty text rather than a stray read.
     if (value >= 0 && static_cast<size_t>(value) < N) memcpy(out, texts[value], sizeof out);
     else out[0] = '\0';
 }
 
-void SwitchText(const ListEntry (&texts)[2], int32_t value, char (&out)[32]) {
+void SwitchText(const ListText (&texts)[2], int32_t value, char (&out)[32]) {
     memcpy(out, texts[value != 0 ? 1 : 0], sizeof out);
 }
 }  // namespace

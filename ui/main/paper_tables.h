@@ -10,7 +10,7 @@
 
 // A list table: 32-byte Shift-JIS texts closed by an entry whose first byte
 // is 0xFF and whose second byte is the default position (signed).
-typedef char ListEntry[32];
+typedef char ListText[32];
 
 constexpr int PaperCount = 15;
 constexpr int CustomPaperIndex = 14;
@@ -19,7 +19,7 @@ constexpr int32_t FollowPaperCode = 548;
 constexpr int MaxOutputSlots = 7;
 
 extern const int32_t PaperCodes[PaperCount + 1];      // ends with -1
-extern const ListEntry PaperSizeList[CustomPaperIndex + 1];  // fixed entries 0..13 and the end entry
+extern const ListText PaperSizeList[CustomPaperIndex + 1];  // fixed entries 0..13 and the end entry
 extern const char CustomSizeName[];                   // "ﾕｰｻﾞ定義ｻｲｽﾞ"
 
 struct OutputSlot {
@@ -34,12 +34,12 @@ struct OutputRow {
 };
 extern const OutputRow OutputRows[PaperCount];
 
-extern const ListEntry* const PagesLists[3];
+extern const ListText* const PagesLists[3];
 
 extern const int32_t SourceCodes[5];
-extern const ListEntry SourceList[5];
+extern const ListText SourceList[5];
 extern const int32_t MediaCodes[5];
-extern const ListEntry MediaList[5];
+extern const ListText MediaList[5];
 extern const uint8_t Cassette1Table[4][7];
 
 // Position of `code` in a list closed by -1; 0 when it is not there.
@@ -52,7 +52,7 @@ int FindMediaIndex(int32_t code);
 int OutputSlotCount(int paperIndex);
 const OutputSlot& OutputSlotAt(int paperIndex, int slot);
 // The output size list of a paper as a list table (slots, then the end entry).
-void BuildOutputList(int paperIndex, ListEntry (&list)[MaxOutputSlots + 1]);
+void BuildOutputList(int paperIndex, ListText (&list)[MaxOutputSlots + 1]);
 // Scaling in percent; pages per sheet outside the slot's list counts as one page.
 int ScalePercent(int paperIndex, int slot, int32_t pagesPerSheet);
 

@@ -1,0 +1,64 @@
+/* Templates and control identifiers of the Main page's three dialogs.
+   Plain #defines: included by the resource script as well as by C++. */
+#pragma once
+
+#define IDD_CUSTOM_SIZE 2407
+#define IDD_LAYOUT_DETAIL 2408
+#define IDD_PRINT_MODE 2409
+
+/* Custom paper size (2407) */
+#define IDC_WIDTH_LABEL 2200
+#define IDC_WIDTH_EDIT 2066
+#define IDC_WIDTH_SPIN 2120
+#define IDC_WIDTH_UNIT 2124
+#define IDC_WIDTH_RANGE 2062
+#define IDC_LENGTH_LABEL 2202
+#define IDC_LENGTH_EDIT 2009
+#define IDC_LENGTH_SPIN 2003
+#define IDC_LENGTH_UNIT 2122
+#define IDC_LENGTH_RANGE 2065
+#define IDC_UNIT_GROUP 2208
+#define IDC_UNIT_MM 2068
+#define IDC_UNIT_INCH 2069
+#define IDC_DIRECTION_GROUP 2209
+#define IDC_PORTRAIT_PICTURE 2126
+#define IDC_LANDSCAPE_PICTURE 2128
+#define IDC_PORTRAIT_TEXT 2112
+#define IDC_LANDSCAPE_TEXT 2114
+
+/* Print layout detail (2408) */
+#define IDC_BINDING_GROUP 2191
+#define IDC_BIND_LEFT_TOP 2010
+#define IDC_BIND_RIGHT_BOTTOM 2011
+#define IDC_BIND_LEFT_BOTTOM 2012
+#define IDC_BIND_RIGHT_TOP 2013
+#define IDC_BIND_PICTURE_1 2170
+#define IDC_BIND_PICTURE_2 2173
+#define IDC_BIND_PICTURE_3 2176
+#define IDC_BIND_PICTURE_4 2179
+#define IDC_BIND_PICTURE_5 2181
+#define IDC_BIND_PICTURE_6 2183
+#define IDC_BIND_PICTURE_7 2185
+#define IDC_BIND_PICTURE_8 2187
+#define IDC_MARGIN_LABEL 2189
+#define IDC_MARGIN_EDIT 2008
+#define IDC_MARGIN_SPIN 2131
+#define IDC_MARGIN_UNIT 2210
+#define IDC_LAYOUT_GROUP 2193
+#define IDC_ORDER_GROUP 2195
+#define IDC_TWO_UP_GROUP 2197
+#define IDC_TWO_UP_0 2015
+#define IDC_TWO_UP_1 2016
+#define IDC_FOUR_UP_GROUP 2199
+#define IDC_FOUR_UP_0 2017
+#define IDC_FOUR_UP_1 2018
+#define IDC_FOUR_UP_2 2019
+#define IDC_FOUR_UP_3 2020
+#define IDC_PAGE_FRAME 2021
+#define IDC_FRAME_KIND_LABEL 2105
+#define IDC_FRAME_KIND 2022
+
+/* Print mode (2409) */
+#define IDC_MODE_SPEED 2005
+#define IDC_MODE_STANDARD 1042
+#define IDC_MODE_QUALITY 2006

@@ -1,0 +1,30 @@
+// The print mode dialog (template 2409): speed priority, standard or high
+// quality. Writes PrintMode on OK and shows the extra-memory notice for
+// high quality with duplex printing.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/framework/dialog.h"
+
+class CPrintModeDlg : public CDialog {
+    DECLARE_DYNAMIC(CPrintModeDlg)
+public:
+    explicit CPrintModeDlg(HWND parent = nullptr);
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    void OnSpeed() { m_mode = 1; }
+    void OnStandard() { m_mode = 0; }
+    void OnQuality() { m_mode = 2; }
+    void OnContextMenu(HWND window, POINT screen);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    int32_t m_mode = 0;
+};
