@@ -356,18 +356,66 @@ __attribute__((target("avx2"))) inline VectorCell LocateFour(__m256d v, const do
     return {u, _mm256_div_pd(_mm256_sub_pd(hi, v), _mm256_sub_pd(hi, lo))};
 }
 
+// The lookup of four L*a*b* colors in a widened base table, truncated to bytes.
+__attribute__((target("avx2"))) inline void LookupFourToBytes(const double* base, __m256d L, __m256d a, __m256d b,
+                                                            uint8_t* out) {
+    const __m256d one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m128i seventeen = _mm_set1_epi32(17), oneI = _mm_set1_epi32(1);
+    const VectorCell cl = LocateFour(L, LabLightnessGrid, LightnessUpper);
+    const VectorCell ca = LocateFour(a, LabChromaGrid, ChromaUpper);
+    const VectorCell cb = LocateFour(b, LabChromaGrid, ChromaUpper);
+    const __m256d upperB = _mm256_sub_pd(one, cb.Lower);
+    const __m256d wL[2] = {cl.Lower, _mm256_sub_pd(one, cl.Lower)};
+    const __m256d wa[2] = {ca.Lower, _mm256_sub_pd(one, ca.Lower)};
+    alignas(32) double weight[8][4];
+    for (int iL = 0; iL < 2; ++iL) {
+        for (int ia = 0; ia < 2; ++ia) {
+            const __m256d w = _mm256_mul_pd(wL[iL], wa[ia]);
+            _mm256_store_pd(weight[(iL * 2 + ia) * 2], _mm256_sub_pd(w, _mm256_mul_pd(w, upperB)));
+            _mm256_store_pd(weight[(iL * 2 + ia) * 2 + 1], _mm256_mul_pd(w, upperB));
+        }
+    }
+    alignas(16) int32_t cell[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(cell),
+                    _mm_add_epi32(_mm_mullo_epi32(_mm_add_epi32(_mm_mullo_epi32(_mm_sub_epi32(cl.Upper, oneI),
+                                                                                seventeen),
+                                                                _mm_sub_epi32(ca.Upper, oneI)),
+                                                  seventeen),
+                                  _mm_sub_epi32(cb.Upper, oneI)));
+
+    // Per node, the lanes are red, green, blue (and a zero): each channel
+    // sums its eight corners in the scalar order.
+    static constexpr int Corner[8] = {0, 1, 17, 18, 289, 290, 306, 307};
+    for (int j = 0; j < 4; ++j, out += 3) {
+        const double* e = base + cell[j] * 4;
+        __m256d sum = zero;
+        for (int c = 0; c < 8; ++c)
+            sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_load_pd(e + Corner[c] * 4), _mm256_set1_pd(weight[c][j])));
+        sum = _mm256_min_pd(_mm256_max_pd(sum, zero), _mm256_set1_pd(255.0));
+        const __m128i bytes = _mm256_cvttpd_epi32(sum);
+        out[0] = static_cast<uint8_t>(_mm_cvtsi128_si32(bytes));
+        out[1] = static_cast<uint8_t>(_mm_extract_epi32(bytes, 1));
+        out[2] = static_cast<uint8_t>(_mm_extract_epi32(bytes, 2));
+    }
+}
+
+__attribute__((target("avx2"))) void LookupFourAvx2(const double* base, const LabColor* lab, uint8_t* out) {
+    LookupFourToBytes(base, _mm256_setr_pd(lab[0].L, lab[1].L, lab[2].L, lab[3].L),
+                      _mm256_setr_pd(lab[0].a, lab[1].a, lab[2].a, lab[3].a),
+                      _mm256_setr_pd(lab[0].b, lab[1].b, lab[2].b, lab[3].b), out);
+}
+
 // Steps 5 to 7 and the lookup for four nodes at a time: the very operations
 // of AdjustBrightened, LocateInGrid and Lookup in the same order, on doubles
 // in vector lanes (no fused multiply-add), so every byte equals the scalar
 // one. Returns how many nodes it did; the caller does the rest.
 __attribute__((target("avx2"))) int AdjustAndLookupAvx2(const AdjustmentParameters& p, const LatticeLab& lattice,
                                                         const double* base, uint8_t* out) {
-    const __m256d one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
+    const __m256d zero = _mm256_setzero_pd();
     const __m256d limit = _mm256_set1_pd(ChromaLimitValue), negLimit = _mm256_set1_pd(-ChromaLimitValue);
     const __m256d k = _mm256_set1_pd(p.ContrastBlend), oneMinusK = _mm256_set1_pd(1.0 - p.ContrastBlend);
     const __m256d factor = _mm256_set1_pd(p.ChromaFactor);
     const bool contrast = p.ContrastBlend != 1.0;
-    const __m128i seventeen = _mm_set1_epi32(17), oneI = _mm_set1_epi32(1);
 
     int i = 0;
     for (; i + 4 <= LatticeNodes; i += 4) {
@@ -398,48 +446,33 @@ __attribute__((target("avx2"))) int AdjustAndLookupAvx2(const AdjustmentParamete
             b = Select(over, limit, Select(under, negLimit, b));
         }
 
-        const VectorCell cl = LocateFour(L, LabLightnessGrid, LightnessUpper);
-        const VectorCell ca = LocateFour(a, LabChromaGrid, ChromaUpper);
-        const VectorCell cb = LocateFour(b, LabChromaGrid, ChromaUpper);
-        const __m256d upperB = _mm256_sub_pd(one, cb.Lower);
-        const __m256d wL[2] = {cl.Lower, _mm256_sub_pd(one, cl.Lower)};
-        const __m256d wa[2] = {ca.Lower, _mm256_sub_pd(one, ca.Lower)};
-        alignas(32) double weight[8][4];
-        for (int iL = 0; iL < 2; ++iL) {
-            for (int ia = 0; ia < 2; ++ia) {
-                const __m256d w = _mm256_mul_pd(wL[iL], wa[ia]);
-                _mm256_store_pd(weight[(iL * 2 + ia) * 2], _mm256_sub_pd(w, _mm256_mul_pd(w, upperB)));
-                _mm256_store_pd(weight[(iL * 2 + ia) * 2 + 1], _mm256_mul_pd(w, upperB));
-            }
-        }
-        alignas(16) int32_t cell[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(cell),
-                        _mm_add_epi32(_mm_mullo_epi32(_mm_add_epi32(_mm_mullo_epi32(_mm_sub_epi32(cl.Upper, oneI),
-                                                                                    seventeen),
-                                                                    _mm_sub_epi32(ca.Upper, oneI)),
-                                                      seventeen),
-                                      _mm_sub_epi32(cb.Upper, oneI)));
-
-        // Per node, the lanes are red, green, blue (and a zero): each channel
-        // sums its eight corners in the scalar order.
-        static constexpr int Corner[8] = {0, 1, 17, 18, 289, 290, 306, 307};
-        for (int j = 0; j < 4; ++j, out += 3) {
-            const double* e = base + cell[j] * 4;
-            __m256d sum = zero;
-            for (int c = 0; c < 8; ++c)
-                sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_load_pd(e + Corner[c] * 4), _mm256_set1_pd(weight[c][j])));
-            sum = _mm256_min_pd(_mm256_max_pd(sum, zero), _mm256_set1_pd(255.0));
-            const __m128i bytes = _mm256_cvttpd_epi32(sum);
-            out[0] = static_cast<uint8_t>(_mm_cvtsi128_si32(bytes));
-            out[1] = static_cast<uint8_t>(_mm_extract_epi32(bytes, 1));
-            out[2] = static_cast<uint8_t>(_mm_extract_epi32(bytes, 2));
-        }
+        LookupFourToBytes(base, L, a, b, out);
+        out += 12;
     }
     return i;
 }
 
 }  // namespace
 #endif
+
+namespace {
+
+bool g_vectorBuild = true;
+
+bool UseVectorBuild() {
+#if QV_X86
+    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
+    return avx2 && g_vectorBuild;
+#else
+    return false;
+#endif
+}
+
+}  // namespace
+
+void SetVectorBuild(bool enabled) {
+    g_vectorBuild = enabled;
+}
 
 void BuildRdt(const ColorAdjustment& color) {
     PrepareAdjustment(color);
@@ -483,13 +516,30 @@ void BuildRdt(const ColorAdjustment& color) {
     const double* base = WidenedBaseTable(p.BaseColorTable);
     int done = 0;
 #if QV_X86
-    static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
-    if (avx2) done = AdjustAndLookupAvx2(p, lattice, base, g_rdt);
+    if (UseVectorBuild()) done = AdjustAndLookupAvx2(p, lattice, base, g_rdt);
 #endif
     uint8_t* out = g_rdt + done * 3;
     for (int i = done; i < LatticeNodes; ++i, out += 3) {
         const LabColor lab = AdjustBrightened(p, {lattice.BrightL[i], lattice.A[i], lattice.B[i]}, nullptr);
         const DeviceColor d = Lookup<double, 4>(base, lab.L, lab.a, lab.b);
+        out[0] = TruncateToByte(d.Red);
+        out[1] = TruncateToByte(d.Green);
+        out[2] = TruncateToByte(d.Blue);
+    }
+}
+
+void LookupToBytes(const uint8_t* baseTable, const LabColor* lab, uint8_t* out, size_t count) {
+    const double* base = WidenedBaseTable(baseTable);
+    size_t i = 0;
+#if QV_X86
+    if (UseVectorBuild()) {
+        for (; i + 4 <= count; i += 4, out += 12) {
+            LookupFourAvx2(base, lab + i, out);
+        }
+    }
+#endif
+    for (; i < count; ++i, out += 3) {
+        const DeviceColor d = Lookup<double, 4>(base, lab[i].L, lab[i].a, lab[i].b);
         out[0] = TruncateToByte(d.Red);
         out[1] = TruncateToByte(d.Green);
         out[2] = TruncateToByte(d.Blue);

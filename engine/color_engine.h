@@ -74,6 +74,14 @@ DeviceColor LabToDeviceIn(const uint8_t* baseTable, double L, double a, double b
 // Prepares the parameters from the record and rebuilds every node of the table.
 void BuildRdt(const ColorAdjustment& color);
 
+// The build uses AVX2 where the processor has it; switched off, it runs the
+// plain code (same bytes). For tests and benchmarks.
+void SetVectorBuild(bool enabled);
+
+// The lookup as the table build does it, truncated to the bytes it stores:
+// three bytes per color.
+void LookupToBytes(const uint8_t* baseTable, const LabColor* lab, uint8_t* out, size_t count);
+
 // The engine's table as last built (zero before the first build).
 const uint8_t* CurrentRdt();
 

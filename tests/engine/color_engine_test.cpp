@@ -94,8 +94,9 @@ TEST(ColorEngine, BlackNodeIsTheTableBlackForEverySetting) {
     const int32_t values[] = {INT_MIN, -10, -3, 0, 4, 10, INT_MAX};
     for (int32_t base : {0, 1, 2, 3, 4}) {
         for (int32_t v : values) {
-            const ColorAdjustment records[] = {Record(base, v, v, v, v, v, v), Record(base, v, -v / 2, 0, -v, v, 0),
-                                               Record(base, 0, v, v, 0, -v, v)};
+            const int32_t n = v == INT_MIN ? INT_MAX : -v;
+            const ColorAdjustment records[] = {Record(base, v, v, v, v, v, v), Record(base, v, n / 2, 0, n, v, 0),
+                                               Record(base, 0, v, v, 0, n, v)};
             for (const ColorAdjustment& c : records) {
                 const std::vector<uint8_t> table = TableOf(c);
                 EXPECT_EQ(table[0], 1);
@@ -208,6 +209,63 @@ TEST(ColorEngine, LookupInterpolatesAlongEachAxisAndLimitsToTheGrid) {
     EXPECT_TRUE(same(LabToDeviceIn(table, std::nan(""), 0.0, 0.0), LabToDeviceIn(table, 0.0, 0.0, 0.0)));
 }
 
+// Values on, just below and just above every grid value, where finding the
+// cell by the integer part has to correct the rounding of v - grid[0].
+TEST(ColorEngine, LookupCellsAtGridBoundariesMatchALinearSearch) {
+    std::vector<double> lightness, chroma;
+    for (int i = 0; i < LabGridPoints; ++i) {
+        for (double v : {LabLightnessGrid[i], std::nextafter(LabLightnessGrid[i], -1e9),
+                         std::nextafter(LabLightnessGrid[i], 1e9), LabLightnessGrid[i] - 1e-13})
+            lightness.push_back(v);
+        for (double v : {LabChromaGrid[i], std::nextafter(LabChromaGrid[i], -1e9),
+                         std::nextafter(LabChromaGrid[i], 1e9), LabChromaGrid[i] - 1e-13})
+            chroma.push_back(v);
+    }
+    for (double L : {0.0, 33.3, 58.0, std::nextafter(64.0, 0.0)}) {
+        for (double a : chroma) {
+            for (double b : {-0.0, std::nextafter(-5.0, -6.0), 44.4}) {
+                const DeviceColor d = LabToDeviceIn(PhotoBaseTable, L, a, b);
+                const DeviceColor e = LabToDeviceIn(PhotoBaseTable, L, b, a);
+                double expected[3], swapped[3];
+                reference::LabToDevice(PhotoBaseTable, L, a, b, expected);
+                reference::LabToDevice(PhotoBaseTable, L, b, a, swapped);
+                ASSERT_EQ(d.Red, expected[0]) << L << " " << a << " " << b;
+                ASSERT_EQ(d.Green, expected[1]) << L << " " << a << " " << b;
+                ASSERT_EQ(d.Blue, expected[2]) << L << " " << a << " " << b;
+                ASSERT_EQ(e.Red, swapped[0]) << L << " " << b << " " << a;
+                ASSERT_EQ(e.Blue, swapped[2]) << L << " " << b << " " << a;
+            }
+        }
+    }
+    for (double L : lightness) {
+        const DeviceColor d = LabToDeviceIn(NormalBaseTable, L, 7.0, -3.0);
+        double expected[3];
+        reference::LabToDevice(NormalBaseTable, L, 7.0, -3.0, expected);
+        ASSERT_EQ(d.Green, expected[1]) << L;
+    }
+
+    // The table build's own lookup, with and without vectors, to the byte.
+    std::vector<LabColor> colors;
+    for (size_t i = 0; i < chroma.size(); ++i) {
+        colors.push_back({lightness[i % lightness.size()], chroma[i], 3.0});
+        colors.push_back({58.0, -7.5, chroma[i]});
+        colors.push_back({lightness[(i * 7) % lightness.size()], chroma[chroma.size() - 1 - i], chroma[i]});
+    }
+    std::vector<uint8_t> expected;
+    for (const LabColor& c : colors) {
+        double d[3];
+        reference::LabToDevice(DocumentBaseTable, c.L, c.a, c.b, d);
+        for (double v : d) expected.push_back(static_cast<uint8_t>(static_cast<int>(v)));
+    }
+    for (bool vector : {true, false}) {
+        SetVectorBuild(vector);
+        std::vector<uint8_t> bytes(colors.size() * 3);
+        LookupToBytes(DocumentBaseTable, colors.data(), bytes.data(), colors.size());
+        EXPECT_EQ(bytes, expected) << (vector ? "vector" : "plain");
+    }
+    SetVectorBuild(true);
+}
+
 TEST(ColorEngine, AdjustNodeIsTheTracedChain) {
     PrepareAdjustment(Record(3, -4, 6, 2, -7, 3, 9));
     const reference::Parameters p = reference::Prepare(Record(3, -4, 6, 2, -7, 3, 9));
@@ -229,9 +287,17 @@ TEST(ColorEngine, AdjustNodeIsTheTracedChain) {
     }
 }
 
-// The table build precomputes what nodes share; it must give the bytes of a
-// plain node-by-node evaluation for every base color and any adjustment.
-TEST(ColorEngine, BuildMatchesNodeByNodeChainByteForByte) {
+// The table build precomputes what nodes share, keeps what a rebuild can
+// reuse and runs in vector lanes where it can; with and without vectors it
+// must give the bytes of a plain node-by-node evaluation for every base color
+// and any adjustment.
+class TableBuild : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { SetVectorBuild(GetParam()); }
+    void TearDown() override { SetVectorBuild(true); }
+};
+
+TEST_P(TableBuild, MatchesNodeByNodeChainByteForByte) {
     std::vector<ColorAdjustment> records;
     for (int32_t base = 0; base <= 5; ++base) {
         records.push_back(Record(base));
@@ -258,6 +324,9 @@ TEST(ColorEngine, BuildMatchesNodeByNodeChainByteForByte) {
         ASSERT_EQ(std::memcmp(CurrentRdt(), expected, RdtBytes), 0);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Vector, TableBuild, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "On" : "Off"; });
 
 TEST(MakeRdt, CopiesExactlyTheTableAndIgnoresSampleImage) {
     std::vector<uint8_t> buffer(RdtBytes + 1, 0xA5);
