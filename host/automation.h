@@ -57,7 +57,7 @@ enum class StepKind {
 };
 
 struct Step {
-    StepKind Kind;
+    StepKind Kind = StepKind::Wait;
     int Control = 0;
     std::string Text;  // Shift-JIS
     int Value = 0;

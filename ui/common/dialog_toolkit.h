@@ -43,6 +43,7 @@ constexpr std::array<ListEntry, sizeof...(N) + 1> MakeListTable(int defaultPosit
         ++row;
     };
     (put(texts, N), ...);
+    (void)put;  // unused when the table has no texts
     table[row].Text[0] = static_cast<char>(0xFF);
     table[row].Text[1] = static_cast<char>(static_cast<signed char>(defaultPosition));
     return table;
