@@ -58,6 +58,27 @@ constexpr std::array<int32_t, N> UpperIndexTable(const int (&grid)[LabGridPoints
 constexpr auto LightnessUpper = UpperIndexTable<101>(LightnessGridInt);
 constexpr auto ChromaUpper = UpperIndexTable<241>(ChromaGridInt);
 
+// For the vector lookup, per integer part: the cell's upper grid value and
+// its width, so that all three loads depend on the integer part alone.
+template <size_t N>
+struct CellBounds {
+    std::array<double, N> Upper{};
+    std::array<double, N> Width{};
+};
+
+template <size_t N>
+constexpr CellBounds<N> CellBoundsTable(const int (&grid)[LabGridPoints], const std::array<int32_t, N>& upper) {
+    CellBounds<N> cells{};
+    for (size_t k = 0; k < N; ++k) {
+        cells.Upper[k] = grid[upper[k]];
+        cells.Width[k] = grid[upper[k]] - grid[upper[k] - 1];
+    }
+    return cells;
+}
+
+constexpr auto LightnessCells = CellBoundsTable(LightnessGridInt, LightnessUpper);
+constexpr auto ChromaCells = CellBoundsTable(ChromaGridInt, ChromaUpper);
+
 constexpr double Inv255 = 0.00392156862745098;
 constexpr double InvWhiteX = 1.0370216737529814;
 constexpr double WhiteZ = 0.8251;
@@ -325,11 +346,11 @@ __attribute__((target("avx2"))) inline __m256d Select(__m256d mask, __m256d yes,
     return _mm256_blendv_pd(no, yes, mask);
 }
 
-// A gather of four grid values (the masked form: the plain one trips a false
+// A gather of four doubles (the masked form: the plain one trips a false
 // uninitialised-value warning in GCC 12).
-__attribute__((target("avx2"))) inline __m256d GatherGrid(const double* grid, __m128i index) {
+__attribute__((target("avx2"))) inline __m256d GatherDoubles(const double* table, __m128i index) {
     const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
-    return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), grid, index, all, 8);
+    return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), table, index, all, 8);
 }
 
 struct VectorCell {
@@ -337,23 +358,19 @@ struct VectorCell {
     __m256d Lower;
 };
 
+// The vector unit floors exactly, so the integer part indexes the cell
+// directly, with no correction afterwards.
 template <size_t N>
 __attribute__((target("avx2"))) inline VectorCell LocateFour(__m256d v, const double (&grid)[LabGridPoints],
-                                                           const std::array<int32_t, N>& upper) {
+                                                           const std::array<int32_t, N>& upper,
+                                                           const CellBounds<N>& cells) {
     const __m256d first = _mm256_set1_pd(grid[0]);
     v = _mm256_min_pd(_mm256_max_pd(v, first), _mm256_set1_pd(grid[16]));
-    __m128i u = _mm_i32gather_epi32(upper.data(), _mm256_cvttpd_epi32(_mm256_sub_pd(v, first)), 4);
-    const __m128i one = _mm_set1_epi32(1);
-    const __m256d below = GatherGrid(grid, _mm_sub_epi32(u, one));
-    // A lane whose lower grid value lies above v moves one cell down: the
-    // 64-bit compare mask narrowed to 32-bit lanes is -1 there.
-    const __m256d down = _mm256_cmp_pd(below, v, _CMP_GT_OQ);
-    const __m128i down32 = _mm256_castsi256_si128(
-        _mm256_permutevar8x32_epi32(_mm256_castpd_si256(down), _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0)));
-    u = _mm_add_epi32(u, down32);
-    const __m256d hi = GatherGrid(grid, u);
-    const __m256d lo = GatherGrid(grid, _mm_sub_epi32(u, one));
-    return {u, _mm256_div_pd(_mm256_sub_pd(hi, v), _mm256_sub_pd(hi, lo))};
+    const __m128i k = _mm256_cvttpd_epi32(_mm256_sub_pd(_mm256_floor_pd(v), first));
+    const __m128i u = _mm_i32gather_epi32(upper.data(), k, 4);
+    const __m256d hi = GatherDoubles(cells.Upper.data(), k);
+    const __m256d width = GatherDoubles(cells.Width.data(), k);
+    return {u, _mm256_div_pd(_mm256_sub_pd(hi, v), width)};
 }
 
 // The lookup of four L*a*b* colors in a widened base table, truncated to bytes.
@@ -361,9 +378,9 @@ __attribute__((target("avx2"))) inline void LookupFourToBytes(const double* base
                                                             uint8_t* out) {
     const __m256d one = _mm256_set1_pd(1.0), zero = _mm256_setzero_pd();
     const __m128i seventeen = _mm_set1_epi32(17), oneI = _mm_set1_epi32(1);
-    const VectorCell cl = LocateFour(L, LabLightnessGrid, LightnessUpper);
-    const VectorCell ca = LocateFour(a, LabChromaGrid, ChromaUpper);
-    const VectorCell cb = LocateFour(b, LabChromaGrid, ChromaUpper);
+    const VectorCell cl = LocateFour(L, LabLightnessGrid, LightnessUpper, LightnessCells);
+    const VectorCell ca = LocateFour(a, LabChromaGrid, ChromaUpper, ChromaCells);
+    const VectorCell cb = LocateFour(b, LabChromaGrid, ChromaUpper, ChromaCells);
     const __m256d upperB = _mm256_sub_pd(one, cb.Lower);
     const __m256d wL[2] = {cl.Lower, _mm256_sub_pd(one, cl.Lower)};
     const __m256d wa[2] = {ca.Lower, _mm256_sub_pd(one, ca.Lower)};
