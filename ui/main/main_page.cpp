@@ -202,8 +202,10 @@ void RefreshMainPage(HWND page) {
     SendDlgItemMessageA(page, IDC_PAPER_SOURCE, CB_SETCURSEL, FindSourceIndex(s.PaperSource), 0);
     SendDlgItemMessageA(page, IDC_MEDIA_TYPE, CB_SETCURSEL, FindMediaIndex(s.MediaType), 0);
 
-    char code[sizeof s.CodeText + 1] = {};
-    memcpy(code, s.CodeText, sizeof s.CodeText);  // the field may lack its terminator
+    // The edit shows what the field can mean: four characters at most, even
+    // when a stored field lacks its terminator.
+    char code[CodeTextChars + 1] = {};
+    memcpy(code, s.CodeText, strnlen(s.CodeText, CodeTextChars));
     SetDlgItemTextA(page, IDC_CODE_TEXT, code);
     CheckDlgButton(page, IDC_CODE_SWITCH, s.CodeSwitch ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(page, IDC_CODE_TEXT), s.CodeSwitch != 0);
