@@ -140,8 +140,8 @@ std::string ReadAll(const fs::path& p) {
 }
 
 TEST(BaseTables, RegeneratingGivesTheCommittedFiles) {
-    const fs::path dir = fs::temp_directory_path() / ("basegen-test-" + std::to_string(std::rand()) + "-" +
-                                                      std::to_string(reinterpret_cast<uintptr_t>(&dir) & 0xFFFF));
+    const fs::path dir = fs::path(QV_SCRATCH_DIR) / "basegen";
+    fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string command = std::string("\"") + QV_BASEGEN + "\" --source \"" + (dir / "tables.cpp").string() +
                                 "\" --images \"" + dir.string() + "\"";

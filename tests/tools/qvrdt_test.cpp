@@ -39,7 +39,7 @@ class Qvrdt : public ::testing::Test {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / (std::string("qvrdt-test-") + info->name());
+        dir_ = fs::path(QV_SCRATCH_DIR) / (std::string("qvrdt-") + info->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -266,6 +266,8 @@ TEST_F(Qvrdt, TruncatedOrBrokenImagesAreRefusedAndTheOutputIsKept) {
         EXPECT_EQ(r.status, 2) << ext;
         EXPECT_FALSE(r.err.empty());
     }
+    std::ofstream(Path("over.ppm"), std::ios::binary) << "P6 1 1 15\n" << std::string("\x0F\x10\x00", 3);
+    EXPECT_EQ(RunTool({"apply", "--in", Path("over.ppm"), "--out", Path("out.png")}).status, 2);
     std::ofstream(Path("junk.png"), std::ios::binary) << "not an image at all";
     EXPECT_EQ(RunTool({"apply", "--in", Path("junk.png"), "--out", Path("out.png")}).status, 2);
     EXPECT_EQ(ReadAll(Path("out.png")), "earlier");
@@ -284,6 +286,24 @@ TEST_F(Qvrdt, UnwritableOutputFailsWithoutLeavingAFile) {
     EXPECT_EQ(RunTool({"table", "-o", Path("taken")}).status, 2);
     EXPECT_FALSE(fs::exists(Path("taken.partial")));
     EXPECT_EQ(FileCount(), 1u);  // only the directory
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ImageFiles, PpmWithASmallMaximumIsScaledToBytes) {
+    const fs::path dir = fs::path(QV_SCRATCH_DIR);
+    fs::create_directories(dir);
+    const std::string path = (dir / "small-max.ppm").string();
+    std::ofstream(path, std::ios::binary) << "P6\n# comment\n2 1\n15\n" << std::string("\x0F\x00\x07\x01\x02\x03", 6);
+    Image image;
+    std::string error;
+    ASSERT_TRUE(ReadImageFile(path, image, error)) << error;
+    EXPECT_EQ(image.width, 2);
+    EXPECT_EQ(image.height, 1);
+    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{255, 0, 119, 17, 34, 51}));
+    fs::remove(path);
 }
 
 }  // namespace

@@ -124,7 +124,13 @@ bool ReadPpm(const std::vector<uint8_t>& d, Image& image, std::string& error) {
     image.width = static_cast<int>(w);
     image.height = static_cast<int>(h);
     image.rgb.resize(need);
-    for (uint64_t i = 0; i < need; ++i) image.rgb[i] = static_cast<uint8_t>((d[pos + i] * 255 + maxval / 2) / maxval);
+    for (uint64_t i = 0; i < need; ++i) {
+        if (d[pos + i] > maxval) {
+            error = "PPM sample above its maximum value";
+            return false;
+        }
+        image.rgb[i] = static_cast<uint8_t>((d[pos + i] * 255 + maxval / 2) / maxval);
+    }
     return true;
 }
 
