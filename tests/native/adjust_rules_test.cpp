@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_rules.h"
 
 namespace {
 
-void ExpectFrame(const FrameRect& r, int x, int y, int w, int h) {
+void ExpectFrame(const PixelFrame& r, int x, int y, int w, int h) {
     EXPECT_EQ(r.X, x);
     EXPECT_EQ(r.Y, y);
     EXPECT_EQ(r.W, w);
@@ -66,15 +67,6 @@ TEST(DensityPageLayout, BarIsSevenEighthsOfTheScrollbar) {
     EXPECT_EQ(s.H, 14);
 }
 
-TEST(AdjustLists, TextsAreShiftJisAndEndWithTheDefaultPosition) {
-    EXPECT_EQ(0, std::memcmp(SampleListTable[0], "\x90\x6C\x95\xA8", 5));   // 人物
-    EXPECT_EQ(0, std::memcmp(BaseColorListTable[1], "\xC9\xB0\xCF\xD9", 5));  // ﾉｰﾏﾙ, half-width
-    EXPECT_EQ(static_cast<unsigned char>(SampleListTable[4][0]), 0xFF);
-    EXPECT_EQ(SampleListTable[4][1], 0);
-    EXPECT_EQ(static_cast<unsigned char>(BaseColorListTable[4][0]), 0xFF);
-    EXPECT_EQ(BaseColorListTable[4][1], 0);
-}
-
 TEST(AdjustLists, BaseColorCodesAndPositions) {
     const int32_t codes[] = {3, 1, 2, 4};
     for (int i = 0; i < 4; ++i) {
@@ -118,19 +110,68 @@ TEST(DensityRules, MonochromeKeepsOnlyBlackAndTheScale) {
         EXPECT_TRUE(DensityControlEnabled(RuleOf(c), 1, 3)) << c;
 }
 
-TEST(AdjustHelp, TablesCloseWithZerosAndShareContexts) {
-    EXPECT_EQ(ColorPageHelpWords % 2, 0u);
-    EXPECT_EQ(ColorPageHelpTable[ColorPageHelpWords - 2], 0u);
-    EXPECT_EQ(ColorPageHelpTable[ColorPageHelpWords - 1], 0u);
-    EXPECT_EQ(HelpContextOf(ColorPageHelpTable, 2071), 0x80154);
-    EXPECT_EQ(HelpContextOf(ColorPageHelpTable, 2093), 0x80159);
-    EXPECT_EQ(HelpContextOf(ColorPageHelpTable, 2118), 0);
-    EXPECT_EQ(HelpContextOf(ColorPageHelpTable, 2014), 0x80134);
-    EXPECT_EQ(HelpContextOf(ColorPageHelpTable, 2420), -1);
-    EXPECT_EQ(HelpContextOf(DensityPageHelpTable, 2060), 0x80160);
-    EXPECT_EQ(HelpContextOf(DensityPageHelpTable, 2059), 0x80161);
-    EXPECT_EQ(HelpContextOf(DensityPageHelpTable, 2081), -1);
-    EXPECT_EQ(DensityPageHelpWords, 2u * 19);
+
+// A bitmap file's headers: 40-byte info header, `colors` table entries.
+std::vector<uint8_t> BitmapHead(int32_t width, int32_t height, uint16_t bits, uint32_t compression = 0,
+                                uint32_t imageSize = 0, uint32_t colors = 0) {
+    std::vector<uint8_t> h(54, 0);
+    auto put16 = [&](size_t at, uint32_t v) { h[at] = v & 0xFF; h[at + 1] = (v >> 8) & 0xFF; };
+    auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
+    h[0] = 'B';
+    h[1] = 'M';
+    const uint32_t table = (bits <= 8 ? (colors ? colors : 1u << bits) : 0) * 4 + (compression == 3 ? 12 : 0);
+    put32(10, 54 + table);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    put16(26, 1);
+    put16(28, bits);
+    put32(30, compression);
+    put32(34, imageSize);
+    put32(46, colors);
+    return h;
+}
+
+uint64_t DataStart(const std::vector<uint8_t>& h) { return h[10] | h[11] << 8 | h[12] << 16; }
+
+TEST(SampleFiles, CompleteFilesOfEveryDepthPass) {
+    // 24 bits, 40 x 30: rows of 120 bytes.
+    auto h = BitmapHead(40, 30, 24);
+    EXPECT_TRUE(IsCompleteBitmapFile(h.data(), h.size(), 54 + 120 * 30));
+    EXPECT_TRUE(IsCompleteBitmapFile(h.data(), h.size(), 54 + 120 * 30 + 7));  // trailing bytes are fine
+    auto topDown = BitmapHead(40, -30, 24);
+    EXPECT_TRUE(IsCompleteBitmapFile(topDown.data(), topDown.size(), 54 + 120 * 30));
+    // 1 bit, 17 wide: rows padded to 4 bytes, two table entries.
+    auto mono = BitmapHead(17, 9, 1);
+    EXPECT_TRUE(IsCompleteBitmapFile(mono.data(), mono.size(), DataStart(mono) + 4 * 9));
+    auto rle = BitmapHead(17, 9, 8, 1, 38);
+    EXPECT_TRUE(IsCompleteBitmapFile(rle.data(), rle.size(), DataStart(rle) + 38));
+    auto fields = BitmapHead(5, 5, 16, 3);
+    EXPECT_TRUE(IsCompleteBitmapFile(fields.data(), fields.size(), 54 + 12 + 12 * 5));
+}
+
+TEST(SampleFiles, TruncatedOrForeignFilesFail) {
+    auto h = BitmapHead(40, 30, 24);
+    EXPECT_FALSE(IsCompleteBitmapFile(h.data(), h.size(), 54 + 120 * 30 - 1));
+    EXPECT_FALSE(IsCompleteBitmapFile(h.data(), 20, 20));  // only the start of the headers
+    const uint8_t text[] = "not a bitmap at all, just some text";
+    EXPECT_FALSE(IsCompleteBitmapFile(text, sizeof text, sizeof text));
+    EXPECT_FALSE(IsCompleteBitmapFile(nullptr, 0, 0));
+    auto rle = BitmapHead(17, 9, 8, 1, 38);
+    EXPECT_FALSE(IsCompleteBitmapFile(rle.data(), rle.size(), DataStart(rle) + 37));
+    auto rleNoSize = BitmapHead(17, 9, 8, 1, 0);
+    EXPECT_FALSE(IsCompleteBitmapFile(rleNoSize.data(), rleNoSize.size(), 1 << 20));
+}
+
+TEST(SampleFiles, ImpossibleHeadersFail) {
+    for (auto h : {BitmapHead(0, 30, 24), BitmapHead(-4, 30, 24), BitmapHead(40, 0, 24), BitmapHead(40, 30, 12),
+                   BitmapHead(40, 30, 24, 4), BitmapHead(40, 30, 8, 2, 100), BitmapHead(4, 4, 8, 0, 0, 300),
+                   BitmapHead(0x7FFFFFFF, 0x7FFFFFFF, 32)})
+        EXPECT_FALSE(IsCompleteBitmapFile(h.data(), h.size(), uint64_t(1) << 40));
+    auto offsetPastEnd = BitmapHead(2, 2, 24);
+    offsetPastEnd[10] = 0xFF;
+    offsetPastEnd[11] = 0xFF;
+    EXPECT_FALSE(IsCompleteBitmapFile(offsetPastEnd.data(), offsetPastEnd.size(), 1000));
 }
 
 }  // namespace

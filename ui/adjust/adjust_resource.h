@@ -7,8 +7,6 @@
 #define IDD_COLOR_ADJUST 2405
 #define IDD_DENSITY_ADJUST 2406
 
-#define IDS_COLOR_SHEET_CAPTION 5004
-
 #define IDC_ADJ_RESET 2014
 
 /* Color adjustment page (2405) */

@@ -12,14 +12,14 @@ ColorPageLayout ComputeColorPageLayout(const ColorPageLayoutInput& in) {
     // The bars keep their place, so bar 2093's bottom is its top plus the new height.
     const int32_t stripLeft = in.YellowStrip.Left;
     const int32_t stripBottom = in.YellowStrip.Top + out.Bar.H;
-    FrameRect& swatch = out.SwatchFrame;
+    PixelFrame& swatch = out.SwatchFrame;
     swatch.X = stripLeft - 2;
     swatch.W = out.Bar.W + 4;
     swatch.H = SwatchFrameHeight;
     swatch.Y = (in.BalanceGroup.Bottom + stripBottom - SwatchFrameHeight) / 2;
     out.SwatchControl = {swatch.X + 2, swatch.Y + 2, swatch.W - 4, SwatchFrameHeight - 4};
 
-    FrameRect& sample = out.SampleFrame;
+    PixelFrame& sample = out.SampleFrame;
     sample.X = 15;
     sample.Y = in.SampleLabel.Bottom + 15;
     sample.W = in.BalanceGroup.Left - 30;
@@ -28,23 +28,17 @@ ColorPageLayout ComputeColorPageLayout(const ColorPageLayoutInput& in) {
     return out;
 }
 
-PixelSize SampleDrawSize(const FrameRect& sampleFrame) {
+PixelSize SampleDrawSize(const PixelFrame& sampleFrame) {
     return {sampleFrame.W - 10, sampleFrame.H - 10};
 }
 
-PixelSize SwatchDrawSize(const FrameRect& swatchFrame) {
+PixelSize SwatchDrawSize(const PixelFrame& swatchFrame) {
     return {swatchFrame.W - 10, SwatchDrawHeight};
 }
 
 PixelSize DensityBarSize(const PixelRect& blackScroll) {
     return {(blackScroll.Right - blackScroll.Left) * 7 / 8, blackScroll.Bottom - blackScroll.Top + 2};
 }
-
-const char SampleListTable[5][AdjustListEntryBytes] = {
-    "人物", "風景", "ヨット", "フルーツ", {'\xFF', 0}};
-
-const char BaseColorListTable[5][AdjustListEntryBytes] = {
-    "写真", "ﾉｰﾏﾙ", "文書", "ｸﾞﾗﾌｨｯｸ", {'\xFF', 0}};
 
 const int32_t BaseColorCodes[5] = {3, 1, 2, 4, -1};
 
@@ -78,32 +72,68 @@ bool DensityControlEnabled(const DensityControlRule& rule, int32_t gannma, int32
     return gannma != 0;
 }
 
-const uint32_t ColorPageHelpTable[] = {
-    2151, 0x80154, 2004, 0x80154, 2071, 0x80154,
-    2418, 0x80155, 2117, 0x80155,
-    2153, 0x80156, 2031, 0x80156, 2039, 0x80156, 2095, 0x80156,
-    2155, 0x80157, 2032, 0x80157, 2040, 0x80157, 2096, 0x80157,
-    2157, 0x80158, 2033, 0x80158, 2042, 0x80158, 2098, 0x80158,
-    2159, 0x80159, 2035, 0x80159, 2121, 0x80159, 2165, 0x80159, 2044, 0x80159, 2090, 0x80159,
-    2036, 0x80159, 2123, 0x80159, 2167, 0x80159, 2045, 0x80159, 2091, 0x80159,
-    2037, 0x80159, 2125, 0x80159, 2119, 0x80159, 2046, 0x80159, 2093, 0x80159,
-    2118, 0,
-    2014, 0x80134,
-    0, 0};
-const size_t ColorPageHelpWords = sizeof ColorPageHelpTable / sizeof ColorPageHelpTable[0];
+namespace {
 
-const uint32_t DensityPageHelpTable[] = {
-    2060, 0x80160,
-    2119, 0x80161, 2034, 0x80161, 2047, 0x80161, 2056, 0x80161,
-    2121, 0x80161, 2041, 0x80161, 2049, 0x80161, 2057, 0x80161,
-    2123, 0x80161, 2043, 0x80161, 2050, 0x80161, 2058, 0x80161,
-    2125, 0x80161, 2048, 0x80161, 2051, 0x80161, 2059, 0x80161,
-    2014, 0x80134,
-    0, 0};
-const size_t DensityPageHelpWords = sizeof DensityPageHelpTable / sizeof DensityPageHelpTable[0];
+uint32_t ReadU16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | p[1] << 8); }
+uint32_t ReadU32(const uint8_t* p) { return ReadU16(p) | ReadU16(p + 2) << 16; }
 
-int64_t HelpContextOf(const uint32_t* table, uint32_t control) {
-    for (; table[0] != 0 || table[1] != 0; table += 2)
-        if (table[0] == control) return table[1];
-    return -1;
+}  // namespace
+
+bool IsCompleteBitmapFile(const uint8_t* head, size_t headBytes, uint64_t fileSize) {
+    constexpr size_t FileHeader = 14;
+    if (!head || headBytes < FileHeader + 12 || head[0] != 'B' || head[1] != 'M') return false;
+    const uint64_t dataOffset = ReadU32(head + 10);
+    const uint8_t* info = head + FileHeader;
+    const uint32_t infoSize = ReadU32(info);
+
+    uint64_t width, height;
+    uint32_t planes, bits, compression = 0, imageSize = 0, colorsUsed = 0;
+    if (infoSize == 12) {
+        width = ReadU16(info + 4);
+        height = ReadU16(info + 6);
+        planes = ReadU16(info + 8);
+        bits = ReadU16(info + 10);
+    } else if (infoSize >= 40 && infoSize <= 124 && headBytes >= FileHeader + 40) {
+        const int32_t w = static_cast<int32_t>(ReadU32(info + 4));
+        const int32_t h = static_cast<int32_t>(ReadU32(info + 8));
+        if (w <= 0 || h == 0 || h == INT32_MIN) return false;
+        width = static_cast<uint64_t>(w);
+        height = static_cast<uint64_t>(h < 0 ? -static_cast<int64_t>(h) : h);
+        planes = ReadU16(info + 12);
+        bits = ReadU16(info + 14);
+        compression = ReadU32(info + 16);
+        imageSize = ReadU32(info + 20);
+        colorsUsed = ReadU32(info + 32);
+    } else {
+        return false;
+    }
+    // Beyond 65536 pixels a side no sample picture is meant; it also keeps the sizes below from overflowing.
+    if (width == 0 || height == 0 || width > 65536 || height > 65536 || planes != 1) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+
+    const uint64_t entryBytes = infoSize == 12 ? 3 : 4;
+    uint64_t colors = bits <= 8 ? (colorsUsed ? colorsUsed : 1u << bits) : colorsUsed;
+    if (bits <= 8 && colors > (1u << bits)) return false;
+    uint64_t tableEnd = FileHeader + infoSize + colors * entryBytes;
+
+    uint64_t pixelBytes;
+    const uint64_t stride = (width * bits + 31) / 32 * 4;
+    switch (compression) {
+    case 0:  // uncompressed
+        pixelBytes = stride * height;
+        break;
+    case 3:  // bit fields: three masks follow a 40-byte header
+        if (bits != 16 && bits != 32) return false;
+        if (infoSize == 40) tableEnd += 12;
+        pixelBytes = stride * height;
+        break;
+    case 1:  // run-length, 8 bits
+    case 2:  // run-length, 4 bits
+        if (bits != (compression == 1 ? 8u : 4u) || imageSize == 0) return false;
+        pixelBytes = imageSize;
+        break;
+    default:
+        return false;
+    }
+    return dataOffset >= tableEnd && dataOffset <= fileSize && pixelBytes <= fileSize - dataOffset;
 }

@@ -1,6 +1,6 @@
 // Rules and tables of the color adjustment sheet that need no window: the
-// first-paint layout of the color page, the lists and their codes, the
-// density page's enabling, the context help tables.
+// first-paint layout of the color page, the base color codes, the sample
+// files and the density page's enabling.
 #pragma once
 
 #include <cstddef>
@@ -16,7 +16,7 @@ struct PixelRect {
     int32_t Bottom;
 };
 
-struct FrameRect {
+struct PixelFrame {
     int32_t X;
     int32_t Y;
     int32_t W;
@@ -35,10 +35,10 @@ constexpr int32_t SwatchDrawHeight = 56;
 // rectangles of the template's controls.
 struct ColorPageLayout {
     PixelSize Bar;            // the six gradient bars
-    FrameRect SampleFrame;    // etched frame 2420
-    FrameRect SampleControl;  // picture 2071 inside it
-    FrameRect SwatchFrame;    // etched frame 2421
-    FrameRect SwatchControl;  // swatch 2118 inside it
+    PixelFrame SampleFrame;    // etched frame 2420
+    PixelFrame SampleControl;  // picture 2071 inside it
+    PixelFrame SwatchFrame;    // etched frame 2421
+    PixelFrame SwatchControl;  // swatch 2118 inside it
 };
 
 struct ColorPageLayoutInput {
@@ -52,18 +52,14 @@ struct ColorPageLayoutInput {
 ColorPageLayout ComputeColorPageLayout(const ColorPageLayoutInput& in);
 
 // Destination sizes of the preview drawings inside their controls.
-PixelSize SampleDrawSize(const FrameRect& sampleFrame);
-PixelSize SwatchDrawSize(const FrameRect& swatchFrame);
+PixelSize SampleDrawSize(const PixelFrame& sampleFrame);
+PixelSize SwatchDrawSize(const PixelFrame& swatchFrame);
 
 // Size of the density bars from scrollbar 2047.
 PixelSize DensityBarSize(const PixelRect& blackScroll);
 
-// Lists of the color page, as list tables of 32-byte entries closed by an
-// entry of 0xFF and the default position.
-constexpr size_t AdjustListEntryBytes = 32;
-extern const char SampleListTable[5][AdjustListEntryBytes];
-extern const char BaseColorListTable[5][AdjustListEntryBytes];
-extern const int32_t BaseColorCodes[5];  // closed by -1
+// The BaseColor codes of the base color list's positions, closed by -1.
+extern const int32_t BaseColorCodes[5];
 
 // The list position of a BaseColor code; a code the list lacks gives 4,
 // which selects nothing.
@@ -84,10 +80,10 @@ constexpr int32_t MonochromeColorMode = 3;
 constexpr int32_t UserSettingColorMode = 4;
 bool DensityControlEnabled(const DensityControlRule& rule, int32_t gannma, int32_t colorMode);
 
-// Context help: (control, help context) pairs closed by a pair of zeros.
-extern const uint32_t ColorPageHelpTable[];
-extern const size_t ColorPageHelpWords;
-extern const uint32_t DensityPageHelpTable[];
-extern const size_t DensityPageHelpWords;
-// The help context of a control in a table, or -1 when it is not listed.
-int64_t HelpContextOf(const uint32_t* table, uint32_t control);
+// Whether the start of a bitmap file (`head`, up to its first 138 bytes)
+// describes a picture that the file of `fileSize` bytes holds completely:
+// "BM", a known header, 1 to 32 bits per pixel, uncompressed, bit-field or
+// run-length pixels, and the pixel data within the file. A truncated or
+// foreign file fails, so the platform's loader never reads past its end.
+constexpr size_t BitmapHeadBytes = 14 + 124;
+bool IsCompleteBitmapFile(const uint8_t* head, size_t headBytes, uint64_t fileSize);
