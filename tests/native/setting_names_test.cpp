@@ -78,6 +78,16 @@ TEST(SettingNames, PrefixSearchFollowsCharacters) {
     EXPECT_FALSE(StartsWithIgnoringCase("写真", "\x8E"));
 }
 
+TEST(SettingNames, BlanksAroundANameGoCharacterByCharacter) {
+    EXPECT_EQ(TrimBlanks("  abc \t"), "abc");
+    EXPECT_EQ(TrimBlanks("a b"), "a b");
+    EXPECT_EQ(TrimBlanks("　写真　"), "写真");  // ideographic spaces
+    EXPECT_EQ(TrimBlanks("   "), "");
+    EXPECT_EQ(TrimBlanks(""), "");
+    // 0x81 0x40 inside a character run is only a blank where a character starts.
+    EXPECT_EQ(TrimBlanks("\x88\x81\x40"), "\x88\x81\x40");
+}
+
 TEST(SettingNames, StampFileChecksInTheirOrder) {
     EXPECT_EQ(CheckStampFileName("x.BMP"), StampFileCheck::Accepted);
     EXPECT_EQ(CheckStampFileName("x.rle"), StampFileCheck::Accepted);

@@ -57,6 +57,26 @@ bool EqualIgnoringCase(const char* a, const char* b) { return CompareIgnoringCas
 
 bool StartsWithIgnoringCase(const char* text, const char* prefix) { return CompareIgnoringCase(text, prefix, true); }
 
+std::string TrimBlanks(const std::string& text) {
+    const char* p = text.c_str();
+    auto isBlank = [](const char* c, size_t n) {
+        return (n == 1 && (*c == ' ' || *c == '\t')) ||
+               (n == 2 && static_cast<unsigned char>(c[0]) == 0x81 && static_cast<unsigned char>(c[1]) == 0x40);
+    };
+    size_t begin = 0, end = 0;
+    bool seen = false;
+    for (size_t at = 0; p[at] != '\0';) {
+        size_t n = CharBytes(p + at);
+        if (!isBlank(p + at, n)) {
+            if (!seen) begin = at;
+            seen = true;
+            end = at + n;
+        }
+        at += n;
+    }
+    return seen ? text.substr(begin, end - begin) : std::string();
+}
+
 StampFileCheck CheckStampFileName(const char* file) {
     size_t length = std::strlen(file);
     size_t trimmed = length;

@@ -33,6 +33,10 @@ void CopyCut(char* dest, size_t destSize, const char* text, size_t maxBytes);
 bool EqualIgnoringCase(const char* a, const char* b);
 bool StartsWithIgnoringCase(const char* text, const char* prefix);
 
+// `text` without the blanks around it: spaces, tabs and the double-byte
+// ideographic space, which the settings file does not keep around a value.
+std::string TrimBlanks(const std::string& text);
+
 // Checks of a stamp file name, in the order the registration dialog applies
 // them.
 enum class StampFileCheck { Accepted, TooShort, WrongType };
