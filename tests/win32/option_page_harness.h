@@ -1,0 +1,122 @@
+// The host's Option page template as a dialog whose messages go through the
+// bridge, as the driver forwards them. Shared by the Option page and stamp
+// dialog tests.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "host/host_resource.h"
+#include "host/host_session.h"
+#include "host/job/default_settings.h"
+#include "ui/common/host_controls.h"
+
+inline bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
+inline bool Enabled(HWND window, int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
+inline int Selected(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0)); }
+inline int Count(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCOUNT, 0, 0)); }
+inline std::string Text(HWND window, int id) {
+    char buffer[256] = {};
+    GetDlgItemTextA(window, id, buffer, sizeof buffer);
+    return buffer;
+}
+inline std::string ListItem(HWND window, int id, int index) {
+    char buffer[256] = {};
+    SendDlgItemMessageA(window, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+// Where pictures go: QV_SCREENSHOT_DIR, or a folder in the temporary directory.
+inline std::string ShotPath(const char* name) {
+    char folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("QV_SCREENSHOT_DIR", folder, MAX_PATH)) {
+        GetTempPathA(MAX_PATH, folder);
+        strcat(folder, "qv-option-shots");
+    }
+    CreateDirectoryA(folder, nullptr);
+    return std::string(folder) + "\\" + name;
+}
+
+class OptionPageHarness : public ::testing::Test {
+protected:
+    void SetUp() override {
+        defaults = MakeDefaultSettings();
+        current = defaults;
+    }
+    void TearDown() override {
+        if (frame) DestroyWindow(frame);
+        s_harness = nullptr;
+        if (session.IsOpen())
+            EXPECT_EQ(memcmp(&session.Defaults(), &defaults, sizeof defaults), 0) << "the default record changed";
+    }
+
+    // Opens the session with `current`, creates the page and brings it to
+    // the front (set active).
+    void Open() {
+        ASSERT_TRUE(session.Open(current, defaults));
+        frame = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 30, 30, 470, 480, nullptr,
+                                nullptr, nullptr, nullptr);
+        s_harness = this;
+        page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_PAGE), frame, PageProc, 0);
+        ASSERT_NE(page, nullptr);
+        EnableWindow(page, TRUE);
+        ShowWindow(page, SW_SHOW);
+        Activate();
+    }
+
+    PrintSettings& Cur() { return session.Current(); }
+
+    void Activate() {
+        NMHDR header = {GetParent(page), 0, static_cast<UINT>(PSN_SETACTIVE)};
+        SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    }
+    void Command(int id, int code) {
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+    }
+    // A user's click: the button changes its state and notifies the page.
+    void PressButton(int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
+    void TypeInto(int id, const char* text) {
+        HWND edit = GetDlgItem(page, id);
+        SetFocus(edit);
+        for (const char* c = text; *c; ++c) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(*c), 0);
+    }
+
+    static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        OptionPageHarness* t = s_harness;
+        if (!t) return message == WM_INITDIALOG;
+        switch (message) {
+        case WM_INITDIALOG:
+        case WM_DRAWITEM:
+        case WM_COMMAND:
+            t->session.Forward(PageKindOption, window, message, wParam, lParam);
+            return TRUE;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(window, &ps);
+            EndPaint(window, &ps);
+            t->session.Forward(PageKindOption, window, message, wParam, lParam);
+            return TRUE;
+        }
+        case WM_NOTIFY: {
+            const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+            if (code != static_cast<UINT>(PSN_SETACTIVE) && code != static_cast<UINT>(PSN_KILLACTIVE)) return FALSE;
+            t->session.Forward(PageKindOption, window, message, wParam, lParam);
+            return TRUE;
+        }
+        }
+        return FALSE;
+    }
+
+    static inline OptionPageHarness* s_harness = nullptr;
+    PrintSettings defaults;
+    PrintSettings current;
+    HostSession session;
+    HWND frame = nullptr;
+    HWND page = nullptr;
+};
