@@ -112,30 +112,51 @@ bool RunPropertySheet(HostSession& session, HWND owner) {
     return result > 0;
 }
 
-std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder) {
-    SheetPages s;
-    FillSheet(s, nullptr, PSH_MODELESS);
+namespace {
+SheetPages g_modeless;
+}
+
+HWND OpenModelessSheet(HostSession& session) {
+    FillSheet(g_modeless, nullptr, PSH_MODELESS);
     g_session = &session;
-    std::vector<std::string> files;
-    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&s.Header));
-    if (sheet) {
-        ShowWindow(sheet, SW_SHOW);
-        SetForegroundWindow(sheet);
-        for (int i = 0; i < 4; ++i) {
-            PropSheet_SetCurSel(sheet, nullptr, i);
-            PumpMessages(sheet);
-            RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            PumpMessages(sheet);
-            std::string path = folder + "\\page-" + HostPages[i].Name + ".png";
-            if (!SaveWindowPng(sheet, path)) {
-                files.clear();
-                break;
-            }
-            files.push_back(path);
-        }
-        DestroyWindow(sheet);
-        PumpMessages(nullptr);
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&g_modeless.Header));
+    if (!sheet) {
+        g_session = nullptr;
+        return nullptr;
     }
+    ShowWindow(sheet, SW_SHOW);
+    SetForegroundWindow(sheet);
+    PumpMessages(sheet);
+    return sheet;
+}
+
+void CloseModelessSheet(HWND sheet) {
+    if (sheet) DestroyWindow(sheet);
+    PumpMessages(nullptr);
     g_session = nullptr;
+}
+
+HWND ShowSheetPage(HWND sheet, int index) {
+    PropSheet_SetCurSel(sheet, nullptr, index);
+    PumpMessages(sheet);
+    return PropSheet_IndexToHwnd(sheet, index);
+}
+
+std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder) {
+    std::vector<std::string> files;
+    HWND sheet = OpenModelessSheet(session);
+    if (!sheet) return files;
+    for (int i = 0; i < 4; ++i) {
+        ShowSheetPage(sheet, i);
+        RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpMessages(sheet);
+        std::string path = folder + "\\page-" + HostPages[i].Name + ".png";
+        if (!SaveWindowPng(sheet, path)) {
+            files.clear();
+            break;
+        }
+        files.push_back(path);
+    }
+    CloseModelessSheet(sheet);
     return files;
 }

@@ -23,5 +23,12 @@ bool RunPropertySheet(HostSession& session, HWND owner);
 // Returns the files written, in page order; empty on failure.
 std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder);
 
+// Opens the sheet modelessly and shows it; its pages forward their messages
+// through `session` until CloseModelessSheet. Null on failure.
+HWND OpenModelessSheet(HostSession& session);
+void CloseModelessSheet(HWND sheet);
+// Brings page `index` (0 Main ... 3 Version) to the front; its window.
+HWND ShowSheetPage(HWND sheet, int index);
+
 // Processes pending messages until the thread is idle.
 void PumpMessages(HWND sheet);

@@ -1,21 +1,38 @@
-// Load and unload of QV3810ui.
+// Load and unload of QV3810ui: the library's application object and its
+// entry point.
 #include <windows.h>
 
+#include "ui/color/user_settings_store.h"
 #include "ui/common/page_state.h"
-#include "ui/framework/app_state.h"
+#include "ui/framework/application.h"
 
 namespace {
+
+class CQv3810uiApp : public CWinApp {
+public:
+    CQv3810uiApp() : CWinApp("QV3810UI") {}
+
+    BOOL InitInstance() override {
+        InitUserSettingsPath();
+        g_resourceInstance = m_hInstance;
+        return CWinApp::InitInstance();
+    }
+};
+
+CQv3810uiApp theApp;
 FrameworkState g_framework;
-}
+
+}  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
-        if (!InitFrameworkState(g_framework, instance, nullptr, const_cast<LPSTR>(""), 0)) return FALSE;
-        g_resourceInstance = instance;
+        return AttachApplication(theApp, g_framework, instance) ? TRUE : FALSE;
+    case DLL_THREAD_DETACH:
+        TermFrameworkThread();
         break;
     case DLL_PROCESS_DETACH:
-        TermFrameworkState(g_framework);
+        DetachApplication(theApp, g_framework);
         break;
     }
     return TRUE;
