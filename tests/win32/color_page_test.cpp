@@ -348,7 +348,7 @@ TEST_F(ColorPageTest, IgnoredNotificationsChangeNothing) {
     Command(IDC_USER_SETTINGS, BN_CLICKED);
     for (int id : {IDC_COLOR_ADJUST, IDC_COLOR_REGISTER, IDC_COLOR_RENDERING, IDC_MODE_MONOCHROME, IDC_COLOR_1049,
                    IDC_BLACK_COMPOSITION, IDC_COLOR_1043})
-        Command(id, BN_KILLFOCUS);  // 6
+        Command(id, BN_SETFOCUS);  // 6
     for (UINT code : {static_cast<UINT>(PSN_SETACTIVE), static_cast<UINT>(PSN_KILLACTIVE), static_cast<UINT>(PSN_APPLY)})
         Notify(code);
     EXPECT_EQ(memcmp(&before, &Cur(), sizeof before), 0);
