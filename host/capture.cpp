@@ -2,9 +2,7 @@
 
 #include <vector>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO_FROM_WINAPI_UTF8
-#include <stb_image_write.h>
+#include "tools/common/image_io.h"
 
 namespace {
 
@@ -66,5 +64,6 @@ bool SaveWindowPng(HWND window, const std::string& path) {
         rgb[i * 3 + 1] = bgra[i * 4 + 1];
         rgb[i * 3 + 2] = bgra[i * 4 + 0];
     }
-    return stbi_write_png(path.c_str(), w, h, 3, rgb.data(), w * 3) != 0;
+    std::string error;
+    return WriteImageFile(path, ImageFormat::Png, w, h, rgb.data(), error);
 }

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "host/job/default_settings.h"
+#include "engine/rdt_mapper.h"
 #include "host/job/job_file.h"
+#include "tools/common/image_io.h"
+#include "tools/qvrdt/qvrdt.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
 
@@ -29,6 +32,8 @@ struct Options {
     std::string Shots;
     std::string Output;
     std::string Format;
+    std::string In;
+    std::string Out;
     bool Help = false;
 };
 
@@ -41,7 +46,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
     static const Flag flags[] = {{"--job", &Options::Job},
                                  {"--shots", &Options::Shots},
                                  {"-o", &Options::Output},
-                                 {"--format", &Options::Format}};
+                                 {"--format", &Options::Format},
+                                 {"--in", &Options::In},
+                                 {"--out", &Options::Out}};
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
             o.Help = true;
@@ -112,25 +119,63 @@ int Dump(const Options& o) {
     return 0;
 }
 
+// The job's rendering data table, through the bridge's table entry.
+std::vector<uint8_t> JobTable(HostSession& session) {
+    std::vector<uint8_t> table(RdtBytes);
+    session.RenderingTable(session.Current().Color, table.data());
+    return table;
+}
+
 int Rdt(const Options& o) {
     if (o.Output.empty()) {
         fprintf(stderr, "qvhost rdt: -o FILE is required\n");
         return ExitUsage;
     }
-    if (!o.Format.empty() && o.Format != "raw") {
-        fprintf(stderr, "qvhost rdt: unknown format '%s' (raw)\n", o.Format.c_str());
+    const std::string format = o.Format.empty() ? "raw" : o.Format;
+    if (format != "raw" && format != "cube") {
+        fprintf(stderr, "qvhost rdt: unknown format '%s' (raw or cube)\n", format.c_str());
         return ExitUsage;
     }
     HostSession session;
     if (!OpenSession(session, o)) return ExitUsage;
-    std::vector<uint8_t> table(RdtBytes);
-    session.RenderingTable(session.Current().Color, table.data());
+    const std::vector<uint8_t> table = JobTable(session);
     std::string error;
-    if (!WriteFileReplacing(o.Output, table.data(), table.size(), error)) {
+    const bool written = format == "raw" ? WriteFileAtomically(o.Output, table.data(), table.size(), error)
+                                         : WriteCubeFile(o.Output, table.data(), session.Current().Color, error);
+    if (!written) {
         fprintf(stderr, "qvhost: %s\n", error.c_str());
         return 1;
     }
-    printf("%s: %zu bytes\n", o.Output.c_str(), table.size());
+    printf("%s: %s table of the job\n", o.Output.c_str(), format.c_str());
+    return 0;
+}
+
+// The picture as the printer prints it with the job's color settings.
+int Print(const Options& o) {
+    ImageFormat format;
+    if (o.In.empty() || o.Out.empty()) {
+        fprintf(stderr, "qvhost print: --in IMAGE and --out IMAGE are required\n");
+        return ExitUsage;
+    }
+    if (!ImageFormatFromPath(o.Out, format)) {
+        fprintf(stderr, "qvhost print: %s: the output must end in .png, .bmp or .ppm\n", o.Out.c_str());
+        return ExitUsage;
+    }
+    Image image;
+    std::string error;
+    if (!ReadImageFile(o.In, image, error)) {
+        fprintf(stderr, "qvhost print: %s\n", error.c_str());
+        return ExitUsage;
+    }
+    HostSession session;
+    if (!OpenSession(session, o)) return ExitUsage;
+    const std::vector<uint8_t> table = JobTable(session);
+    RdtMapper(table.data()).MapRgb(image.rgb.data(), image.rgb.data(), image.rgb.size() / 3);
+    if (!WriteImageFile(o.Out, format, image.width, image.height, image.rgb.data(), error)) {
+        fprintf(stderr, "qvhost print: %s\n", error.c_str());
+        return 1;
+    }
+    printf("%s: %d x %d as printed\n", o.Out.c_str(), image.width, image.height);
     return 0;
 }
 
@@ -163,7 +208,11 @@ const Command Commands[] = {
      "qvhost show [--job FILE] --shots DIR\n  Visits every page and saves a PNG picture of each into DIR.\n"},
     {"dump", Dump, "qvhost dump [--job FILE]\n  Prints every setting of the job, one Name=value line each.\n"},
     {"rdt", Rdt,
-     "qvhost rdt [--job FILE] -o FILE [--format raw]\n  Writes the job's rendering data table (14739 bytes).\n"},
+     "qvhost rdt [--job FILE] -o FILE [--format raw|cube]\n"
+     "  Writes the job's rendering data table: raw (14739 bytes) or a .cube 3D LUT.\n"},
+    {"print", Print,
+     "qvhost print [--job FILE] --in IMAGE --out IMAGE\n"
+     "  The picture (PNG, BMP or PPM) as the printer prints it with the job's color settings.\n"},
 };
 
 void PrintUsage(FILE* to) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/job/text_codec.h"
+#include "tools/common/file_output.h"
 
 namespace {
 
@@ -239,26 +240,7 @@ bool LoadJobFile(const std::string& path, const PrintSettings& base, PrintSettin
     return ParseJob(text, path, base, out, error);
 }
 
-bool WriteFileReplacing(const std::string& path, const void* data, size_t size, std::string& error) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out || !out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size)) || !out.flush()) {
-            error = path + ": cannot write the file";
-            out.close();
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (!RenameOver(temporary, path)) {
-        std::remove(temporary.c_str());
-        error = path + ": cannot replace the file";
-        return false;
-    }
-    return true;
-}
-
 bool SaveJobFile(const std::string& path, const PrintSettings& s, std::string& error) {
     const std::string text = FormatJob(s);
-    return WriteFileReplacing(path, text.data(), text.size(), error);
+    return WriteFileAtomically(path, text.data(), text.size(), error);
 }

@@ -40,7 +40,3 @@ bool ParseJob(const std::string& text, const std::string& name, const PrintSetti
 constexpr size_t MaxJobFileBytes = 1 << 20;
 bool LoadJobFile(const std::string& path, const PrintSettings& base, PrintSettings& out, std::string& error);
 bool SaveJobFile(const std::string& path, const PrintSettings& s, std::string& error);
-
-// Writes `size` bytes to a temporary file beside `path`, then renames it over
-// `path`: a failure never leaves a partial file.
-bool WriteFileReplacing(const std::string& path, const void* data, size_t size, std::string& error);

@@ -1,5 +1,5 @@
 // Conversions between UTF-8 (files, terminals) and the system's Shift-JIS
-// (code page 932), and the platform's replace-by-rename.
+// (code page 932).
 #pragma once
 
 #include <string>
@@ -8,6 +8,3 @@
 // not valid in its own.
 bool Utf8ToShiftJis(const std::string& utf8, std::string& sjis);
 bool ShiftJisToUtf8(const std::string& sjis, std::string& utf8);
-
-// Renames `from` over `to`, replacing it.
-bool RenameOver(const std::string& from, const std::string& to);

@@ -1,7 +1,5 @@
 #include <iconv.h>
 
-#include <cerrno>
-#include <cstdio>
 
 #include "host/job/text_codec.h"
 
@@ -37,5 +35,3 @@ private:
 
 bool Utf8ToShiftJis(const std::string& utf8, std::string& sjis) { return Iconv("CP932", "UTF-8").Run(utf8, sjis); }
 bool ShiftJisToUtf8(const std::string& sjis, std::string& utf8) { return Iconv("UTF-8", "CP932").Run(sjis, utf8); }
-
-bool RenameOver(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }

@@ -26,7 +26,3 @@ bool Convert(UINT from, UINT to, const std::string& in, std::string& out) {
 
 bool Utf8ToShiftJis(const std::string& utf8, std::string& sjis) { return Convert(CP_UTF8, 932, utf8, sjis); }
 bool ShiftJisToUtf8(const std::string& sjis, std::string& utf8) { return Convert(932, CP_UTF8, sjis, utf8); }
-
-bool RenameOver(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}

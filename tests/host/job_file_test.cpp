@@ -127,7 +127,7 @@ TEST(JobFile, SaveReplacesTheFileAndLoadReadsItBack) {
     PrintSettings read;
     ASSERT_TRUE(LoadJobFile(path, MakeDefaultSettings(), read, error)) << error;
     EXPECT_EQ(memcmp(&read, &second, sizeof read), 0);
-    EXPECT_FALSE(std::ifstream(path + ".tmp").good()) << "the temporary file was left behind";
+    EXPECT_FALSE(std::ifstream(path + ".partial").good()) << "the temporary file was left behind";
     std::remove(path.c_str());
 }
 
@@ -135,7 +135,7 @@ TEST(JobFile, UnwritableAndOversizedFilesFailCleanly) {
     std::string error;
     const std::string missingFolder = TempPath("no-such-folder/sub/job.txt");
     EXPECT_FALSE(SaveJobFile(missingFolder, MakeDefaultSettings(), error));
-    EXPECT_NE(error.find("cannot write the file"), std::string::npos) << error;
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
 
     const std::string big = TempPath("qv-big-job.txt");
     {

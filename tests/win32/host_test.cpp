@@ -5,15 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <string>
-
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
 
 #include "host/job/default_settings.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
+#include "tools/common/image_io.h"
 
 namespace {
 
@@ -25,21 +25,19 @@ std::string TempFolder(const char* name) {
     return folder;
 }
 
-// The number of distinct colors in a PNG file: a blank picture has one.
+// The number of distinct colors in a PNG file (up to 64): a blank picture has one.
 int DistinctColors(const std::string& file, int& width, int& height) {
-    int channels = 0;
-    unsigned char* pixels = stbi_load(file.c_str(), &width, &height, &channels, 3);
-    if (!pixels) return 0;
-    int distinct = 0;
-    uint32_t seen[64] = {};
-    for (int i = 0; i < width * height && distinct < 64; ++i) {
-        uint32_t c = pixels[i * 3] << 16 | pixels[i * 3 + 1] << 8 | pixels[i * 3 + 2];
-        bool known = false;
-        for (int k = 0; k < distinct; ++k) known = known || seen[k] == c;
-        if (!known) seen[distinct++] = c;
+    Image image;
+    std::string error;
+    if (!ReadImageFile(file, image, error)) return 0;
+    width = image.width;
+    height = image.height;
+    std::vector<uint32_t> seen;
+    for (size_t i = 0; i + 2 < image.rgb.size() && seen.size() < 64; i += 3) {
+        const uint32_t c = image.rgb[i] << 16 | image.rgb[i + 1] << 8 | image.rgb[i + 2];
+        if (std::find(seen.begin(), seen.end(), c) == seen.end()) seen.push_back(c);
     }
-    stbi_image_free(pixels);
-    return distinct;
+    return static_cast<int>(seen.size());
 }
 
 class HostTest : public ::testing::Test {

@@ -1,13 +1,11 @@
 #include "tools/common/image_io.h"
 
+#include "tools/common/file_output.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -216,31 +214,3 @@ bool WriteImageFile(const std::string& path, ImageFormat format, int width, int 
     return WriteFileAtomically(path, out.data(), out.size(), error);
 }
 
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size, std::string& error) {
-    const std::string temp = path + ".partial";
-    {
-        File f(std::fopen(temp.c_str(), "wb"));
-        if (!f) {
-            error = "cannot write '" + path + "': " + std::strerror(errno);
-            return false;
-        }
-        const bool written = std::fwrite(data, 1, size, f.get()) == size && std::fflush(f.get()) == 0;
-        const bool closed = std::fclose(f.release()) == 0;
-        if (!written || !closed) {
-            error = "cannot write '" + path + "': " + std::strerror(errno);
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-#ifdef _WIN32
-    const bool renamed = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-    const bool renamed = std::rename(temp.c_str(), path.c_str()) == 0;
-#endif
-    if (!renamed) {
-        error = "cannot replace '" + path + "': " + std::strerror(errno);
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
-}

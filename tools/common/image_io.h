@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/file_output.h"
+
 enum class ImageFormat { Png, Bmp, Ppm };
 
 struct Image {
@@ -26,4 +28,3 @@ bool ReadImageFile(const std::string& path, Image& image, std::string& error);
 bool WriteImageFile(const std::string& path, ImageFormat format, int width, int height, const uint8_t* rgb,
                     std::string& error);
 
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size, std::string& error);
