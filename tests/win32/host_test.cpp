@@ -13,6 +13,7 @@
 #include "host/job/default_settings.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
+#include "tests/engine/rdt_reference.h"
 #include "tools/common/image_io.h"
 
 namespace {
@@ -73,6 +74,54 @@ TEST_F(HostTest, HeadlessVisitSavesAPictureOfEachPage) {
         EXPECT_GT(h, 300) << file;
         DeleteFileA(file.c_str());
     }
+}
+
+// The bridge's table entry gives the native build's tables (the reference
+// committed by the native tests), up to the rounding of exact integers.
+TEST_F(HostTest, TableEntryReproducesTheNativeTables) {
+    std::vector<RdtReferenceCase> cases;
+    ASSERT_TRUE(ReadRdtReference(QV_SOURCE_DIR "/tests/data/rdt_reference.bin", cases));
+    for (const RdtReferenceCase& c : cases) {
+        std::vector<uint8_t> table(RdtBytes + 1, 0xA5);
+        session.RenderingTable(c.Color, table.data());
+        EXPECT_EQ(RdtReferenceMismatches(c, table.data()), 0) << "BaseColor " << c.Color.BaseColor;
+        EXPECT_EQ(table[RdtBytes], 0xA5) << "written past the table";
+    }
+}
+
+// `qvhost rdt` writes the default job's table; the default job's color
+// values are the second reference case.
+TEST(HostProgram, RdtCommandWritesTheJobsTable) {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string folder(exe);
+    folder.resize(folder.find_last_of('\\') + 1);
+    const std::string out = TempFolder("qvhost-test-rdt") + "\\default.rdt";
+    DeleteFileA(out.c_str());
+    std::string command = "\"" + folder + "qvhost.exe\" rdt -o \"" + out + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_EQ(code, 0u);
+
+    std::vector<RdtReferenceCase> cases;
+    ASSERT_TRUE(ReadRdtReference(QV_SOURCE_DIR "/tests/data/rdt_reference.bin", cases));
+    ASSERT_EQ(MakeDefaultSettings().Color.BaseColor, cases[1].Color.BaseColor);
+    HANDLE file = CreateFileA(out.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    std::vector<uint8_t> table(RdtBytes + 1);
+    DWORD read = 0;
+    ReadFile(file, table.data(), static_cast<DWORD>(table.size()), &read, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(read, RdtBytes);
+    EXPECT_EQ(RdtReferenceMismatches(cases[1], table.data()), 0);
+    DeleteFileA(out.c_str());
 }
 
 }  // namespace
