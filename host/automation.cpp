@@ -14,6 +14,7 @@ namespace {
 
 constexpr UINT TickMs = 15;
 constexpr DWORD CloseStepMs = 500;  // between the stages of closing a window
+constexpr DWORD ShowGraceMs = 2000;  // how long a created window may take to show itself
 constexpr int MessageBoxTextId = 0xFFFF;
 constexpr int FileNameEditId = 0x480;   // edt1
 constexpr int FileNameComboId = 0x47C;  // cmb13
@@ -86,7 +87,8 @@ BOOL CALLBACK FindControlById(HWND child, LPARAM lParam) {
     return FALSE;
 }
 
-// Control `id` of the window, or of one of its pages (the visible one).
+}  // namespace
+
 HWND FindControl(HWND window, int id) {
     HWND direct = GetDlgItem(window, id);
     if (direct) return direct;
@@ -94,6 +96,8 @@ HWND FindControl(HWND window, int id) {
     EnumChildWindows(window, FindControlById, reinterpret_cast<LPARAM>(&search));
     return search.Found;
 }
+
+namespace {
 
 void PostCommand(HWND control, int code) {
     HWND parent = GetParent(control);
@@ -197,6 +201,9 @@ struct Expectation {
 
 struct Playing {
     HWND Window;
+    SeenWindow Seen;
+    bool Asked = false;  // the step source has been asked about this window
+    unsigned Order = 0;  // creation order among the windows seen by the hook
     std::vector<Step> Steps;
     size_t Next = 0;
     bool Busy = false;     // a step of this window is running (and may have opened another)
@@ -212,7 +219,14 @@ struct DialogAutomation::State {
     HHOOK Hook = nullptr;
     UINT_PTR Timer = 0;
     std::deque<Expectation> Expected;
-    std::vector<HWND> Created;  // top-level dialogs in order of creation, not yet shown
+    StepSource* Source = nullptr;
+    struct CreatedWindow {
+        HWND Window;
+        DWORD Time;
+        unsigned Order;
+    };
+    unsigned CreatedCount = 0;
+    std::vector<CreatedWindow> Created;  // top-level dialogs in order of creation, not yet shown
     std::vector<Playing> Stack;
     std::vector<HWND> Known;
     std::vector<SeenWindow> Seen;
@@ -222,6 +236,8 @@ struct DialogAutomation::State {
     void Tick();
     void Cleanup();
     void TakeNewWindows();
+    bool AwaitingWindow(const Playing& top, DWORD now) const;
+    bool Ask(Playing& top, DWORD now);
     void Close(Playing& p, DWORD now);
     void Run(const Step& step, HWND window);
     Playing* Find(HWND window) {
@@ -241,7 +257,7 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     if (state && code == HCBT_CREATEWND) {
         const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
         if (!(cs->style & WS_CHILD) && IsDialogClassName(cs->lpszClass))
-            state->Created.push_back(reinterpret_cast<HWND>(wParam));
+            state->Created.push_back({reinterpret_cast<HWND>(wParam), GetTickCount(), ++state->CreatedCount});
     }
     return CallNextHookEx(hook, code, wParam, lParam);
 }
@@ -265,14 +281,16 @@ void DialogAutomation::State::Cleanup() {
         Stack.erase(Stack.begin() + static_cast<std::ptrdiff_t>(i));
         if (!Stack.empty()) Stack.back().LastActivity = GetTickCount();
     }
-    Created.erase(std::remove_if(Created.begin(), Created.end(), [](HWND w) { return !IsWindow(w); }),
-                  Created.end());
+    Created.erase(
+        std::remove_if(Created.begin(), Created.end(), [](const CreatedWindow& c) { return !IsWindow(c.Window); }),
+        Created.end());
 }
 
 void DialogAutomation::State::TakeNewWindows() {
     const DWORD now = GetTickCount();
     for (size_t i = 0; i < Created.size();) {
-        HWND w = Created[i];
+        HWND w = Created[i].Window;
+        const unsigned order = Created[i].Order;
         if (!IsWindowVisible(w)) {
             ++i;
             continue;
@@ -283,9 +301,12 @@ void DialogAutomation::State::TakeNewWindows() {
         SeenWindow seen = DescribeWindow(w);
         Playing p;
         p.Window = w;
+        p.Order = order;
         p.LastActivity = now;
         p.Name = std::string(KindName(seen.Kind)) + " \"" + seen.Caption + "\"";
-        if (Expected.empty()) {
+        if (Source) {
+            seen.Expected = true;  // the source answers every window
+        } else if (Expected.empty()) {
             Fail("unexpected " + p.Name + (seen.Text.empty() ? "" : ": " + seen.Text));
             p.Closing = true;
         } else {
@@ -301,6 +322,7 @@ void DialogAutomation::State::TakeNewWindows() {
                 p.Steps = std::move(e.Steps);
             }
         }
+        p.Seen = seen;
         Seen.push_back(seen);
         Stack.push_back(std::move(p));
     }
@@ -315,6 +337,38 @@ void DialogAutomation::State::Close(Playing& p, DWORD now) {
     }
     ++p.CloseStage;
     p.LastActivity = now;
+}
+
+// A window created after the one on top (by its last step) has not shown
+// itself yet.
+bool DialogAutomation::State::AwaitingWindow(const Playing& top, DWORD now) const {
+    for (const CreatedWindow& c : Created)
+        if (c.Order > top.Order && now - c.Time < ShowGraceMs &&
+            std::find(Known.begin(), Known.end(), c.Window) == Known.end())
+            return true;
+    return false;
+}
+
+// Takes the next step of the window on top from the source; false when
+// there is none to play now.
+bool DialogAutomation::State::Ask(Playing& top, DWORD now) {
+    if (!Source || AwaitingWindow(top, now)) return false;
+    Step step;
+    const bool first = !top.Asked;
+    top.Asked = true;
+    top.Busy = true;  // the source may send messages; no tick plays meanwhile
+    const StepSource::Reply reply = Source->Next(top.Window, top.Seen, first, step);
+    top.Busy = false;
+    switch (reply) {
+    case StepSource::Reply::Play: top.Steps.push_back(std::move(step)); return true;
+    case StepSource::Reply::Wait: return false;
+    case StepSource::Reply::Close:
+        top.Closing = true;
+        top.CloseStage = 0;
+        Close(top, now);
+        return false;
+    }
+    return false;
 }
 
 void DialogAutomation::State::Tick() {
@@ -335,7 +389,8 @@ void DialogAutomation::State::Tick() {
         Close(top, now);
         return;
     }
-    if (now < top.WaitUntil || top.Next >= top.Steps.size()) return;
+    if (now < top.WaitUntil) return;
+    if (top.Next >= top.Steps.size() && !Ask(top, now)) return;
 
     const Step step = top.Steps[top.Next++];
     const HWND window = top.Window;
@@ -495,6 +550,20 @@ DialogAutomation& DialogAutomation::ExpectFileDialog(std::string path) {
     steps.push_back(path.empty() ? Cancel() : FileName(std::move(path)));
     m_state->Expected.push_back({WindowKind::FileDialog, {}, std::move(steps)});
     return *this;
+}
+
+void DialogAutomation::Drive(HWND window, StepSource& source) {
+    m_state->Source = &source;
+    m_state->Known.push_back(window);
+    Playing p;
+    p.Window = window;
+    p.Seen = DescribeWindow(window);
+    p.Seen.Expected = true;
+    p.Order = m_state->CreatedCount;
+    p.Name = std::string(KindName(p.Seen.Kind)) + " \"" + p.Seen.Caption + "\"";
+    p.LastActivity = GetTickCount();
+    m_state->Seen.push_back(p.Seen);
+    m_state->Stack.insert(m_state->Stack.begin(), std::move(p));
 }
 
 bool DialogAutomation::Passed() const {

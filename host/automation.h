@@ -103,6 +103,23 @@ struct SeenWindow {
     bool Expected;
 };
 
+// Steps supplied while playing, for scripts that learn only when a step has
+// run whether it opened a window. The source is asked for the next step of
+// the window on top each time that window is idle (its last step, and what
+// that step caused, has been handled); a window that appears asks at once.
+class StepSource {
+public:
+    enum class Reply {
+        Play,   // play `step` into the window
+        Wait,   // nothing now; ask again at the next tick
+        Close,  // close the window as the watchdog does (Cancel, end, destroy)
+    };
+    virtual ~StepSource() = default;
+    // `first` is true on the first call for `window`; `seen` is what it
+    // showed when it appeared.
+    virtual Reply Next(HWND window, const SeenWindow& seen, bool first, Step& step) = 0;
+};
+
 class DialogAutomation {
 public:
     // Hooks the calling thread; `watchdogMs` bounds each window's life from
@@ -120,6 +137,14 @@ public:
     // The next window is the file-open dialog, answered with `path`
     // (empty: cancelled).
     DialogAutomation& ExpectFileDialog(std::string path);
+
+    // Plays the steps of `source` into `window` (already shown, such as a
+    // modeless property sheet) and into every dialog or message box that
+    // opens on this thread from now on; expectations are not used then.
+    // While a window created on this thread has not yet been shown (a modal
+    // dialog about to appear), no step is played, so the step after a click
+    // reaches the dialog that the click opened.
+    void Drive(HWND window, StepSource& source);
 
     // Every expectation met, every step played, nothing unexpected, no
     // watchdog.
@@ -142,5 +167,9 @@ private:
 
 // Reads what a window shows: its kind, caption, message box text and icon.
 SeenWindow DescribeWindow(HWND window);
+
+// Control `id` of a window, or of its visible page when the window is a
+// property sheet; null when there is none.
+HWND FindControl(HWND window, int id);
 
 }  // namespace automation

@@ -13,6 +13,7 @@
 #include "tools/qvrdt/qvrdt.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
+#include "host/script.h"
 
 namespace {
 
@@ -34,6 +35,8 @@ struct Options {
     std::string Format;
     std::string In;
     std::string Out;
+    std::string Save;
+    std::vector<std::string> Files;  // arguments that are no options
     bool Help = false;
 };
 
@@ -48,10 +51,15 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
                                  {"-o", &Options::Output},
                                  {"--format", &Options::Format},
                                  {"--in", &Options::In},
-                                 {"--out", &Options::Out}};
+                                 {"--out", &Options::Out},
+                                 {"--save", &Options::Save}};
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
             o.Help = true;
+            continue;
+        }
+        if (!args[i].empty() && args[i][0] != '-') {
+            o.Files.push_back(HostPath(args[i]));
             continue;
         }
         const Flag* found = nullptr;
@@ -196,10 +204,23 @@ int Show(const Options& o) {
     return 0;
 }
 
+int RunScriptFile(const Options& o) {
+    Script script;
+    std::string error;
+    if (!LoadScriptFile(o.Files[0], script, error)) {
+        fprintf(stderr, "qvhost script: %s\n", error.c_str());
+        return ExitUsage;
+    }
+    HostSession session;
+    if (!OpenSession(session, o)) return ExitUsage;
+    return RunScriptCommand(session, script, o.Save);
+}
+
 struct Command {
     const char* Name;
     int (*Run)(const Options&);
     const char* Usage;
+    size_t Files = 0;  // file arguments the command takes
 };
 
 const Command Commands[] = {
@@ -213,6 +234,10 @@ const Command Commands[] = {
     {"print", Print,
      "qvhost print [--job FILE] --in IMAGE --out IMAGE\n"
      "  The picture (PNG, BMP or PPM) as the printer prints it with the job's color settings.\n"},
+    {"script", RunScriptFile,
+     "qvhost script FILE [--job FILE] [--save FILE]\n  Plays the steps of a script into the printer properties and checks\n"
+     "  its expectations; --save writes the job when every one held.\n",
+     1},
 };
 
 void PrintUsage(FILE* to) {
@@ -243,6 +268,12 @@ int main(int argc, char** argv) {
         if (o.Help) {
             printf("%s", c.Usage);
             return 0;
+        }
+        if (o.Files.size() != c.Files) {
+            const std::string problem = o.Files.size() < c.Files ? std::string("a file argument is missing")
+                                                                 : "unexpected argument '" + o.Files[c.Files] + "'";
+            fprintf(stderr, "qvhost %s: %s\n%s", c.Name, problem.c_str(), c.Usage);
+            return ExitUsage;
         }
         return c.Run(o);
     }
