@@ -261,3 +261,104 @@ TEST(AutomationTest, AnswersTheFileOpenDialog) {
     }
     DeleteFileA(path.c_str());
 }
+
+// ---- steps from a source
+
+namespace {
+
+// A modeless form whose push button opens the test form modally; that one
+// is hidden until its modal loop first idles, and its push button opens a
+// message box.
+struct NestingForms {
+    FormLog Outer, Inner;
+    INT_PTR InnerResult = 0;
+};
+
+INT_PTR CALLBACK NestingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        return TRUE;
+    }
+    auto* forms = reinterpret_cast<NestingForms*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (message != WM_COMMAND || !forms) return FALSE;
+    forms->Outer.Events.push_back({message, LOWORD(wParam), HIWORD(wParam), 0});
+    if (LOWORD(wParam) == IDC_TEST_PUSH && HIWORD(wParam) == BN_CLICKED) {
+        forms->InnerResult = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TEST_FORM), dialog,
+                                             FormProc, reinterpret_cast<LPARAM>(&forms->Inner));
+        forms->Outer.Events.push_back({WM_NULL, IDC_TEST_PUSH, 0, 0});  // the inner form has ended
+    }
+    return TRUE;
+}
+
+// Gives each window its steps only when asked, as a script does; records
+// what it was asked.
+struct ScriptedSource : StepSource {
+    HWND Outer = nullptr;
+    std::vector<Step> OuterSteps, InnerSteps;
+    std::vector<std::string> Asked;  // "outer", "inner", "box", with "*" on a first call
+    std::string BoxText;
+    bool Done = false;
+
+    Reply Next(HWND window, const SeenWindow& seen, bool first, Step& step) override {
+        const bool box = seen.Kind == WindowKind::MessageBox;
+        Asked.push_back(std::string(window == Outer ? "outer" : box ? "box" : "inner") + (first ? "*" : ""));
+        if (box) {
+            BoxText = seen.Text;
+            if (!first) return Reply::Wait;
+            step = Ok();
+            return Reply::Play;
+        }
+        std::vector<Step>& steps = window == Outer ? OuterSteps : InnerSteps;
+        if (steps.empty()) {
+            Done = window == Outer;
+            return Reply::Wait;
+        }
+        step = steps.front();
+        steps.erase(steps.begin());
+        return Reply::Play;
+    }
+};
+
+}  // namespace
+
+TEST(AutomationTest, SourceStepsReachTheWindowOnTopAsItOpens) {
+    NestingForms forms;
+    forms.Inner.BoxFromPush = true;
+    HWND outer = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TEST_FORM), nullptr, NestingProc,
+                                    reinterpret_cast<LPARAM>(&forms));
+    ASSERT_NE(outer, nullptr);
+    ShowWindow(outer, SW_SHOW);
+    ScriptedSource source;
+    source.Outer = outer;
+    // The step after each click goes to whatever the click opened.
+    source.OuterSteps = {Click(IDC_TEST_PUSH), Check(IDC_TEST_CHECK)};
+    source.InnerSteps = {Click(IDC_TEST_PUSH), Check(IDC_TEST_CHECK), Ok()};
+    {
+        DialogAutomation automation;
+        automation.Drive(outer, source);
+        const DWORD start = GetTickCount();
+        MSG msg;
+        while (!source.Done && GetTickCount() - start < 10000 && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            if (!IsDialogMessageA(outer, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        EXPECT_TRUE(source.Done);
+        EXPECT_TRUE(automation.Failures().empty()) << automation.Report();
+    }
+    EXPECT_EQ(forms.InnerResult, IDOK);
+    EXPECT_EQ(forms.Inner.BoxResult, IDOK);
+    EXPECT_EQ(source.BoxText, "内側");
+    EXPECT_TRUE(forms.Inner.Has(WM_COMMAND, IDC_TEST_CHECK, BN_CLICKED));
+    EXPECT_GT(forms.Outer.IndexOf(WM_COMMAND, IDC_TEST_CHECK, BN_CLICKED), forms.Outer.IndexOf(WM_NULL, IDC_TEST_PUSH, 0))
+        << "the outer form's second step waits until the inner form has ended";
+    ASSERT_GE(source.Asked.size(), 2u);
+    EXPECT_EQ(source.Asked[1], "inner*") << "the step after the click goes to the form it opened";
+    // Each window is asked first once, in the order the windows appeared.
+    std::vector<std::string> firsts;
+    for (const std::string& a : source.Asked)
+        if (a.back() == '*') firsts.push_back(a);
+    EXPECT_EQ(firsts, (std::vector<std::string>{"outer*", "inner*", "box*"}));
+    DestroyWindow(outer);
+}
