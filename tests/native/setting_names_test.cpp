@@ -124,15 +124,6 @@ TEST(SettingNames, DefaultFileIsTenFreeSectionsWithCrLf) {
     }
 }
 
-TEST(SettingNames, SectionsAndKeys) {
-    EXPECT_EQ(UserSectionName(0), "UserEnt0");
-    EXPECT_EQ(UserSectionName(9), "UserEnt9");
-    EXPECT_STREQ(UserNameKey, "UserEntName");
-    EXPECT_STREQ(UserValueKeys[0], "BaseColor");
-    EXPECT_STREQ(UserValueKeys[7], "Gannma");
-    EXPECT_STREQ(UserValueKeys[11], "Yellow");
-}
-
 TEST(SettingNames, LinesGoRightAfterTheSectionHeaderAndNothingElseMoves) {
     const std::string file = "junk\r\n[UserEnt1]\r\nA=1\r\n [ userent2 ] \nB=2\n[UserEnt3]";
     EXPECT_EQ(WithLinesInSection(file, "UserEnt2", {"X=", "Y=0"}),
