@@ -9,6 +9,7 @@
 
 #include "host/automation.h"
 #include "host/capture.h"
+#include "ui/common/dialog_toolkit.h"
 #include "ui/common/gdi_holders.h"
 #include "ui/common/page_state.h"
 #include "ui/common/resource.h"
@@ -216,7 +217,6 @@ TEST_F(StampDialogTest, RegisteredStampDisablesTheColorGroupAndShowsAtHalfSize) 
                   EXPECT_EQ(p.Colors.size(), 1u);
                   EXPECT_EQ(p.Colors.count(RGB(0, 0, 255)), 1u);
               }),
-              Screenshot(ShotPath("stamp_registered.png")),
               ChooseText(IDC_STAMP_LIST, "見本"),
               Inspect([](HWND d) {
                   for (int id : ColorGroup) EXPECT_TRUE(Enabled(d, id)) << id;
@@ -263,7 +263,7 @@ TEST_F(StampDialogTest, SizeFiveSwitchesToTheLargePicture) {
     RunStamp({Inspect([](HWND d) { EXPECT_EQ(ReadPreview(d).Width(), 72); }),
               Scroll(IDC_STAMP_SIZE, TB_THUMBPOSITION, 5),
               Inspect([](HWND d) { EXPECT_EQ(ReadPreview(d).Width(), 101); }),
-              Screenshot(ShotPath("stamp_builtin.png")), Ok()});
+              Ok()});
     EXPECT_EQ(Cur().Stamp.StampSize, 5);
 }
 
@@ -355,6 +355,30 @@ TEST_F(StampDialogTest, BadStampFilesShowAnEmptyPreviewAndNoMessage) {
     EXPECT_STREQ(Cur().Stamp.StampName, "folder");
 }
 
+// A stamp-like picture: a red frame round a checked field.
+std::vector<uint8_t> FramedBitmap(int width, int height) {
+    std::vector<uint8_t> b = SolidBitmap(width, height, RGB(255, 255, 255));
+    const int stride = (width * 3 + 3) & ~3;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool frame = x < 8 || y < 8 || x >= width - 8 || y >= height - 8;
+            const bool check = ((x / 12) + (y / 12)) % 2 == 0;
+            const COLORREF c = frame ? RGB(200, 0, 0) : check ? RGB(0, 90, 200) : RGB(255, 255, 255);
+            uint8_t* p = b.data() + 54 + y * stride + x * 3;
+            p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
+        }
+    return b;
+}
+
+TEST_F(StampDialogTest, Screenshots) {
+    Register(current, 0, "ﾏｲｽﾀﾝﾌﾟ", SaveFile("qv-stamp-framed.bmp", FramedBitmap(160, 110)));
+    current.Stamp = {1, 2, "(秘)", "", 0, 1, 8, 6, 0};
+    Open();
+    RunStamp({Inspect([](HWND d) { UpdateWindow(d); }), Screenshot(ShotPath("stamp_builtin.png")),
+              ChooseText(IDC_STAMP_LIST, "ﾏｲｽﾀﾝﾌﾟ"), Inspect([](HWND d) { EXPECT_GT(ReadPreview(d).InkedCount, 1000); }),
+              Screenshot(ShotPath("stamp_registered.png")), Cancel()});
+}
+
 // ---- registration from the stamp dialog --------------------------------------------------
 
 constexpr int RegListBox = 2414, RegName = 2413, RegFile = 2416, RegAdd = 2129, RegDelete = 2412, RegClose = 2130;
@@ -402,18 +426,6 @@ TEST_F(StampDialogTest, AfterDeletingALongerNameBeginningWithTheOldOneIsChosen) 
     EXPECT_EQ(Cur().Stamp.StampIndex, 6);
 }
 
-TEST_F(StampDialogTest, ContextHelpOpensTheHelpFile) {
-    // The help engine is not installed under test: the request must simply
-    // not disturb the dialog.
-    Open();
-    RunStamp({Inspect([](HWND d) {
-                  HWND list = GetDlgItem(d, IDC_STAMP_LIST);
-                  SendMessageA(d, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(10, 10));
-                  EXPECT_TRUE(IsWindow(d));
-              }),
-              Cancel()});
-}
-
 // ---- inside this process: palette and GDI holders --------------------------------------------
 
 class StampDialogInProcess : public ::testing::Test {
@@ -435,6 +447,48 @@ template <class Hue> bool DominantHue(const Preview& p, Hue hue) {
     for (const auto& [c, n] : p.Colors)
         if (hue(GetRValue(c), GetGValue(c), GetBValue(c))) matching += n;
     return p.InkedCount > 0 && matching * 2 > p.InkedCount;
+}
+
+// What the dialog asked of the help engine.
+struct HelpCall {
+    HWND Window;
+    std::string File;
+    UINT Command;
+    std::vector<std::pair<DWORD, DWORD>> Table;
+};
+std::vector<HelpCall> g_helpCalls;
+BOOL WINAPI RecordHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data) {
+    HelpCall call{window, file ? file : "", command, {}};
+    for (auto* pair = reinterpret_cast<const DWORD*>(data); pair && (pair[0] || pair[1]); pair += 2)
+        call.Table.emplace_back(pair[0], pair[1]);
+    g_helpCalls.push_back(call);
+    return TRUE;
+}
+
+TEST_F(StampDialogInProcess, ContextMenuOpensTheHelpWithTheDialogsTable) {
+    g_helpCalls.clear();
+    SetHelpFunction(RecordHelp);
+    CStampDlg dialog;
+    DialogAutomation automation;
+    HWND list = nullptr;
+    automation.ExpectDialog({Inspect([&](HWND d) {
+                                 list = GetDlgItem(d, IDC_STAMP_LIST);
+                                 SendMessageA(d, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(10, 10));
+                             }),
+                             Cancel()});
+    dialog.DoModal();
+    SetHelpFunction(nullptr);
+    EXPECT_TRUE(automation.Passed()) << automation.Report();
+    ASSERT_EQ(g_helpCalls.size(), 1u);
+    EXPECT_EQ(g_helpCalls[0].Window, list);
+    EXPECT_EQ(g_helpCalls[0].File, "QV3810.hlp");
+    EXPECT_EQ(g_helpCalls[0].Command, static_cast<UINT>(HELP_CONTEXTMENU));
+    const std::vector<std::pair<DWORD, DWORD>> expected = {
+        {2030, 0x80185}, {2029, 0x80186}, {2419, 0x80186}, {2025, 0x80186}, {1082, 0x80187}, {2133, 0x80188},
+        {2023, 0x80188}, {2135, 0x80189}, {2024, 0x80189}, {2137, 0x80190}, {2026, 0x80190}, {2143, 0x80191},
+        {2027, 0x80191}, {1103, 0x80192}, {1, 0x80127},    {2, 0x80128},    {2014, 0x80134},
+    };
+    EXPECT_EQ(g_helpCalls[0].Table, expected);
 }
 
 bool PaletteDisplay() {
