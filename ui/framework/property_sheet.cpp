@@ -3,6 +3,8 @@
 #include "ui/framework/app_state.h"
 #include "ui/framework/framework_access.h"
 
+#include <cstring>
+
 namespace {
 
 // Called by the common controls just before a page's window is made.
@@ -13,6 +15,116 @@ UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) {
 }
 
 void SetDialogResult(HWND window, LRESULT result) { SetWindowLongPtrA(window, DWLP_MSGRESULT, result); }
+
+// ---- the sheet's font --------------------------------------------------------
+//
+// The common controls size a sheet for its largest page template in the
+// dialog units of the sheet's own font. Pages drawn in another font (9-point
+// "ＭＳ Ｐゴシック", as a Japanese system gives its sheets) would come out
+// larger than that and be cut off, so the sheet's template is given the
+// font of its pages before the sheet is made.
+
+// Where the parts of a dialog template begin, in 16-bit units from its start.
+struct TemplateLayout {
+    bool Extended = false;
+    size_t Font = 0;   // the font block, 0 when the template sets none
+    size_t Items = 0;  // the first item (DWORD-aligned)
+    size_t End = 0;    // one past the last item
+};
+
+size_t SkipNameOrOrdinal(const WORD* t, size_t at) {
+    if (t[at] == 0xFFFF) return at + 2;
+    while (t[at]) ++at;
+    return at + 1;
+}
+
+size_t AlignToDword(size_t words) { return (words + 1) & ~static_cast<size_t>(1); }
+
+TemplateLayout ReadTemplateLayout(const void* dialogTemplate) {
+    const auto* t = static_cast<const WORD*>(dialogTemplate);
+    TemplateLayout layout;
+    layout.Extended = t[1] == 0xFFFF;
+    const DWORD style = layout.Extended ? *reinterpret_cast<const DWORD UNALIGNED*>(t + 6)
+                                        : *reinterpret_cast<const DWORD UNALIGNED*>(t);
+    size_t at = layout.Extended ? 8 : 4;
+    const WORD items = t[at];
+    at += 5;                          // item count, x, y, cx, cy
+    at = SkipNameOrOrdinal(t, at);    // menu
+    at = SkipNameOrOrdinal(t, at);    // class
+    while (t[at]) ++at;               // title
+    ++at;
+    if (style & DS_SETFONT) {
+        layout.Font = at;
+        at += layout.Extended ? 3 : 1;  // point size (weight, italic, charset)
+        while (t[at]) ++at;             // face
+        ++at;
+    }
+    layout.Items = AlignToDword(at);
+    at = layout.Items;
+    for (WORD i = 0; i < items; ++i) {
+        at = AlignToDword(at);
+        at += layout.Extended ? 12 : 9;  // help id, styles, x, y, cx, cy, id
+        at = SkipNameOrOrdinal(t, at);   // class
+        at = SkipNameOrOrdinal(t, at);   // text
+        at += 1 + (t[at] + 1) / 2;       // creation data
+    }
+    layout.End = at;
+    return layout;
+}
+
+// The font block of the first page template that sets one (point size,
+// weight, italic, charset, face), as the 16-bit units of an extended template.
+std::vector<WORD> g_pageFont;
+
+std::vector<WORD> PageFont(HINSTANCE resources, const std::vector<CPropertyPage*>& pages) {
+    for (const CPropertyPage* page : pages) {
+        const void* dialogTemplate = nullptr;
+        if (page->m_psp.dwFlags & PSP_DLGINDIRECT) {
+            dialogTemplate = page->m_psp.pResource;
+        } else if (HRSRC found = FindResourceA(resources, page->m_psp.pszTemplate, MAKEINTRESOURCEA(5))) {
+            if (HGLOBAL loaded = LoadResource(resources, found)) dialogTemplate = LockResource(loaded);
+        }
+        if (!dialogTemplate) continue;
+        const TemplateLayout layout = ReadTemplateLayout(dialogTemplate);
+        if (!layout.Font) continue;
+        const auto* t = static_cast<const WORD*>(dialogTemplate);
+        std::vector<WORD> font;
+        font.push_back(t[layout.Font]);
+        if (layout.Extended) {
+            font.insert(font.end(), t + layout.Font + 1, t + layout.Font + 3);
+        } else {
+            font.push_back(FW_NORMAL);
+            font.push_back(static_cast<WORD>(DEFAULT_CHARSET << 8));  // not italic
+        }
+        size_t face = layout.Font + (layout.Extended ? 3 : 1);
+        do font.push_back(t[face]);
+        while (t[face++]);
+        return font;
+    }
+    return {};
+}
+
+// Gives the sheet's template (a copy the common controls hand over before
+// they make the sheet) the pages' font. Done only when the template does not
+// grow, since the copy is not guaranteed to have room beyond its own size.
+void SetTemplateFont(void* dialogTemplate, const std::vector<WORD>& font) {
+    const TemplateLayout layout = ReadTemplateLayout(dialogTemplate);
+    if (!layout.Font || font.size() < 4) return;
+    std::vector<WORD> block = font;
+    if (!layout.Extended) block.erase(block.begin() + 1, block.begin() + 3);  // point size and face only
+    const size_t items = AlignToDword(layout.Font + block.size());
+    if (items + (layout.End - layout.Items) > layout.End) return;
+    auto* t = static_cast<WORD*>(dialogTemplate);
+    std::memmove(t + items, t + layout.Items, (layout.End - layout.Items) * sizeof(WORD));
+    std::memcpy(t + layout.Font, block.data(), block.size() * sizeof(WORD));
+    if (items > layout.Font + block.size()) t[items - 1] = 0;
+}
+
+int CALLBACK SheetCallback(HWND, UINT message, LPARAM lParam) {
+    if (message == PSCB_PRECREATE && lParam && !g_pageFont.empty())
+        SetTemplateFont(reinterpret_cast<void*>(lParam), g_pageFont);
+    return 0;
+}
 
 }  // namespace
 
@@ -187,9 +299,15 @@ INT_PTR CPropertySheet::DoModal() {
     header.ppsp = pages.data();
     if (header.nStartPage >= header.nPages) header.nStartPage = 0;
 
+    // Callers of this framework set no callback of their own.
+    header.dwFlags |= PSH_USECALLBACK;
+    header.pfnCallback = SheetCallback;
+    g_pageFont = PageFont(resources, m_pages);
+
     m_ended = false;
     m_result = IDCANCEL;
     HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+    g_pageFont.clear();
     FrameworkAccess::Unhook();
     if (!sheet || sheet == reinterpret_cast<HWND>(-1)) return -1;
     SubclassWindow(sheet);
