@@ -4,14 +4,17 @@
 //
 //   preview_bench [steps]
 //
-// Run from the folder holding the shipped QV3810A1.BMP (the program's own
-// folder); the second run replaces it with a 4-megapixel 24-bit picture.
+// Run from anywhere; the program's own folder holds the shipped
+// QV3810A1.BMP, which is where the page finds the bare name first. For the
+// second figure the program copies itself into a scratch folder with a
+// 4-megapixel 24-bit QV3810A1.BMP beside it and runs that copy.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,7 @@
 #include "host/automation.h"
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
+#include "ui/adjust/preview_drawing.h"
 #include "ui/common/page_state.h"
 #include "ui/framework/app_state.h"
 
@@ -105,44 +109,69 @@ void Report(const char* what, const std::vector<double>& ms, double budget) {
 
 int main(int argc, char** argv) {
     const int steps = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
+    const bool largeRun = argc > 2 && std::strcmp(argv[2], "--large") == 0;
     g_resourceInstance = GetModuleHandleA(nullptr);
     SetFrameworkResourceHandle(g_resourceInstance);
-    std::printf("table mapping kernel: %s\n", MapKernelName(BestMapKernel()));
 
-    HANDLE shipped = CreateFileA("QV3810A1.BMP", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (shipped == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "preview_bench: QV3810A1.BMP not found in the current folder\n");
-        return 1;
-    }
+    const std::string sample = ResolvePictureFile("QV3810A1.BMP");
     BITMAPFILEHEADER file = {};
     BITMAPINFOHEADER info = {};
-    DWORD read = 0;
-    ReadFile(shipped, &file, sizeof file, &read, nullptr);
-    ReadFile(shipped, &info, sizeof info, &read, nullptr);
-    CloseHandle(shipped);
-
-    int w = 0, h = 0;
-    const std::vector<double> small = TimeSteps(steps, &w, &h);
-    char label[128];
-    std::snprintf(label, sizeof label, "shipped sample %ldx%ld -> %dx%d", info.biWidth, info.biHeight, w, h);
-    Report(label, small, 8);
-
-    char temp[MAX_PATH], folder[MAX_PATH], previous[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::snprintf(folder, sizeof folder, "%sqv_preview_bench_%lu", temp, GetCurrentProcessId());
-    CreateDirectoryA(folder, nullptr);
-    GetCurrentDirectoryA(sizeof previous, previous);
-    SetCurrentDirectoryA(folder);
-    const int largeW = 2309, largeH = 1732;  // 4.0 megapixels
-    if (!WriteLargeSample("QV3810A1.BMP", largeW, largeH)) {
-        std::fprintf(stderr, "preview_bench: cannot write the large sample\n");
+    HANDLE picture = sample.empty() ? INVALID_HANDLE_VALUE
+                                    : CreateFileA(sample.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr);
+    if (picture == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "preview_bench: QV3810A1.BMP not found beside the program\n");
         return 1;
     }
-    const std::vector<double> large = TimeSteps(std::max(10, steps / 5), &w, &h);
-    std::snprintf(label, sizeof label, "4-megapixel sample %dx%d -> %dx%d", largeW, largeH, w, h);
-    Report(label, large, 40);
-    DeleteFileA("QV3810A1.BMP");
-    SetCurrentDirectoryA(previous);
+    DWORD read = 0;
+    ReadFile(picture, &file, sizeof file, &read, nullptr);
+    ReadFile(picture, &info, sizeof info, &read, nullptr);
+    CloseHandle(picture);
+
+    int w = 0, h = 0;
+    char label[128];
+    if (largeRun) {
+        const std::vector<double> large = TimeSteps(steps, &w, &h);
+        std::snprintf(label, sizeof label, "%.1f-megapixel sample %ldx%ld -> %dx%d",
+                      static_cast<double>(info.biWidth) * std::abs(info.biHeight) / 1e6, info.biWidth,
+                      std::abs(info.biHeight), w, h);
+        Report(label, large, 40);
+        return 0;
+    }
+
+    std::printf("table mapping kernel: %s\n", MapKernelName(BestMapKernel()));
+    const std::vector<double> small = TimeSteps(steps, &w, &h);
+    std::snprintf(label, sizeof label, "shipped sample %ldx%ld -> %dx%d", info.biWidth, info.biHeight, w, h);
+    Report(label, small, 8);
+    std::fflush(stdout);
+
+    char program[MAX_PATH], temp[MAX_PATH], folder[MAX_PATH], copy[MAX_PATH], large[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    GetTempPathA(sizeof temp, temp);
+    std::snprintf(folder, sizeof folder, "%sqv_preview_bench_%lu", temp, GetCurrentProcessId());
+    std::snprintf(copy, sizeof copy, "%s\\preview_bench.exe", folder);
+    std::snprintf(large, sizeof large, "%s\\QV3810A1.BMP", folder);
+    CreateDirectoryA(folder, nullptr);
+    int status = 1;
+    if (!CopyFileA(program, copy, FALSE) || !WriteLargeSample(large, 2309, 1732)) {  // 4.0 megapixels
+        std::fprintf(stderr, "preview_bench: cannot prepare %s\n", folder);
+    } else {
+        char command[2 * MAX_PATH];
+        std::snprintf(command, sizeof command, "\"%s\" %d --large", copy, std::max(10, steps / 5));
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (CreateProcessA(copy, command, nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &process)) {
+            WaitForSingleObject(process.hProcess, INFINITE);
+            DWORD code = 1;
+            GetExitCodeProcess(process.hProcess, &code);
+            status = static_cast<int>(code);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+    DeleteFileA(large);
+    DeleteFileA(copy);
     RemoveDirectoryA(folder);
-    return 0;
+    return status;
 }

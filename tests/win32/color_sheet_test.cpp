@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "engine/color_engine.h"
+#include "engine/rdt_mapper.h"
 #include "host/automation.h"
 #include "host/capture.h"
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
+#include "ui/adjust/preview_drawing.h"
 #include "ui/common/dialog_toolkit.h"
 #include "ui/common/page_state.h"
 #include "ui/framework/app_state.h"
@@ -268,6 +270,10 @@ protected:
         sample = TrueColorPicture(40, 30, 24);
         for (const char* name : {"QV3810A1.BMP", "QV3810A2.BMP", "QV3810A3.BMP", "QV3810A4.BMP"})
             WriteFile(name, BmpFile(sample));
+        // The bare names must reach these pictures, not copies beside the program.
+        char here[MAX_PATH];
+        GetCurrentDirectoryA(sizeof here, here);
+        ASSERT_EQ(ResolvePictureFile("QV3810A1.BMP"), std::string(here) + "\\QV3810A1.BMP");
         SetPreviewMappedHook(CapturePreview, &capture);
     }
 
@@ -588,28 +594,147 @@ TEST_F(ColorSheetTest, FirstPaintLaysOutBarsSwatchAndSampleInPixels) {
                 Cancel()});
 }
 
-TEST_F(ColorSheetTest, TenThousandSliderStepsKeepTheGdiObjectCount) {
-    WriteFile("QV3810A2.BMP", BmpFile(TrueColorPicture(8, 6, 24)));
+// The sheet is sized for its pages in their own font: every control of
+// both templates lies inside its page, and each page inside the sheet.
+TEST_F(ColorSheetTest, TheSheetHoldsBothPagesWhole) {
     CColPS sheet(5004, &firstPage, nullptr, nullptr);
-    int before = 0, after = 0;
+    auto whole = [](HWND s) {
+        HWND page = CurrentPage(s);
+        RECT client, units = {0, 0, 300, 237};
+        GetClientRect(page, &client);
+        MapDialogRect(page, &units);
+        EXPECT_GE(client.right, units.right);
+        EXPECT_GE(client.bottom, units.bottom);
+        for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT r;
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_LE(r.right, client.right) << GetDlgCtrlID(child);
+            EXPECT_LE(r.bottom, client.bottom) << GetDlgCtrlID(child);
+        }
+        RECT placed, sheetClient;
+        GetWindowRect(page, &placed);
+        MapWindowPoints(nullptr, s, reinterpret_cast<POINT*>(&placed), 2);
+        GetClientRect(s, &sheetClient);
+        EXPECT_LE(placed.right, sheetClient.right);
+        EXPECT_LE(placed.bottom, sheetClient.bottom);
+    };
+    Run(sheet, {Inspect([&](HWND s) {
+                    UpdateWindow(CurrentPage(s));
+                    whole(s);
+                    PropSheet_SetCurSel(s, nullptr, 1);
+                    whole(s);
+                }),
+                Cancel()});
+}
+
+TEST_F(ColorSheetTest, TenThousandSliderStepsKeepTheGdiObjectCount) {
+    CColPS sheet(5004, &firstPage, nullptr, nullptr);
+    int before = 0, shown = 0, after = 0;
     long builds = 0;
+    int draws = 0;
     Run(sheet, {Inspect([&](HWND s) {
                     HWND page = CurrentPage(s);
                     UpdateWindow(page);
                     SendScroll(page, IDC_ADJ_BRIGHT_BAR, SB_LINELEFT);
                     before = GdiObjectCount();
+                    for (int i = 0; i < 100; ++i)
+                        SendScroll(page, IDC_ADJ_BRIGHT_BAR, i % 2 ? SB_LINELEFT : SB_LINERIGHT);
+                    shown = GdiObjectCount();
+                    // The page takes and gives back the same contexts and objects
+                    // whether or not its drawing reaches the screen; hidden, the
+                    // steps skip only the repaint of the scroll bar and the screen.
+                    ShowWindow(s, SW_HIDE);
                     builds = PreviewTableBuilds();
+                    draws = capture.SampleDraws;
                     for (int i = 0; i < 10000; ++i)
                         SendScroll(page, IDC_ADJ_BRIGHT_BAR, i % 2 ? SB_LINELEFT : SB_LINERIGHT);
                     after = GdiObjectCount();
                     EXPECT_EQ(PreviewTableBuilds() - builds, 10000);
+                    EXPECT_EQ(capture.SampleDraws - draws, 10000);
+                    ShowWindow(s, SW_SHOW);
                 }),
-                Cancel()},
-        120000);
+                Cancel()});
     EXPECT_GT(before, 0);
+    EXPECT_EQ(shown, before);
     EXPECT_EQ(after, before);
 }
 
+// ---- the kept sample picture -------------------------------------------------------------
+
+// A picture drawn again and again into a static control in a bare window,
+// with the sample's control id so that the capture sees it.
+class PreviewPictureTest : public ColorSheetTest {
+protected:
+    void SetUp() override {
+        ColorSheetTest::SetUp();
+        window = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 80, 60, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        control = CreateWindowExA(0, "Static", "", WS_CHILD | SS_BITMAP, 0, 0, 60, 40, window,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ADJ_SAMPLE)), nullptr, nullptr);
+        ASSERT_NE(control, nullptr);
+        color = {0, 1, 3, -2, 1, 0, 2, -1};
+        BuildRdt(color);
+    }
+    void TearDown() override {
+        DestroyWindow(window);
+        ColorSheetTest::TearDown();
+    }
+    void Draw(PreviewPicture& picture) {
+        RdtMapper mapper(CurrentRdt());
+        picture.Draw(control, mapper, 50, 30, nullptr);
+    }
+    HWND window = nullptr;
+    HWND control = nullptr;
+    ColorAdjustment color = {};
+};
+
+TEST_F(PreviewPictureTest, KeepsTheFileUntilItChangesAndMapsFromItsPristinePixels) {
+    PreviewPicture picture;
+    picture.SetFile("QV3810A1.BMP");
+    for (int i = 0; i < 3; ++i) {
+        Draw(picture);
+        // Mapped each time from the file's pixels, never from the last result.
+        ExpectMappedThroughTable(sample, capture.LastSample, color);
+    }
+    EXPECT_EQ(picture.Loads(), 1);
+    EXPECT_EQ(capture.SampleDraws, 3);
+
+    // Another picture under the same name, then another name.
+    const Picture wider = TrueColorPicture(52, 17, 24);
+    WriteFile("QV3810A1.BMP", BmpFile(wider));
+    Draw(picture);
+    EXPECT_EQ(picture.Loads(), 2);
+    ExpectMappedThroughTable(wider, capture.LastSample, color);
+    const Picture taller = TrueColorPicture(9, 44, 24);
+    WriteFile("QV3810A3.BMP", BmpFile(taller));
+    picture.SetFile("QV3810A3.BMP");
+    Draw(picture);
+    Draw(picture);
+    EXPECT_EQ(picture.Loads(), 3);
+    ExpectMappedThroughTable(taller, capture.LastSample, color);
+
+    // Gone: nothing is drawn; back: loaded again.
+    DeleteFileA("QV3810A3.BMP");
+    const int drawn = capture.SampleDraws;
+    Draw(picture);
+    EXPECT_EQ(capture.SampleDraws, drawn);
+    WriteFile("QV3810A3.BMP", BmpFile(taller));
+    Draw(picture);
+    EXPECT_EQ(picture.Loads(), 4);
+    EXPECT_EQ(capture.SampleDraws, drawn + 1);
+}
+
+TEST_F(PreviewPictureTest, OtherDepthsAreLoadedForEveryDrawing) {
+    const Picture wide = TrueColorPicture(21, 13, 32);
+    WriteFile("QV3810A2.BMP", BmpFile(wide));
+    PreviewPicture picture;
+    picture.SetFile("QV3810A2.BMP");
+    Draw(picture);
+    Draw(picture);
+    EXPECT_EQ(picture.Loads(), 2);
+    ExpectMappedThroughTable(wide, capture.LastSample, color);  // mapped once, not twice
+}
 TEST_F(ColorSheetTest, ContextHelpUsesThePagesTables) {
     static std::vector<std::pair<UINT, std::vector<DWORD>>> calls;
     calls.clear();

@@ -7,7 +7,11 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "engine/rdt_mapper.h"
 #include "ui/adjust/adjust_rules.h"
+#include "ui/adjust/preview_drawing.h"
 #include "ui/common/gdi_holders.h"
 #include "ui/common/records.h"
 #include "ui/framework/framework.h"
@@ -48,9 +52,16 @@ protected:
 private:
     void LoadControls();
     void LayOut();
+    // BuildRdt from the working values; the drawings that follow read this
+    // build through m_mapper.
+    void RebuildTable();
     void DrawSample();
     void DrawSwatch();
     void DrawGradientBars();
+
+    std::unique_ptr<RdtMapper> m_mapper;
+    PreviewPicture m_sample;
+    PreviewPicture m_swatch;
 };
 
 class CColgnmPP : public CPropertyPage {

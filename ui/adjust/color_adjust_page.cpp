@@ -58,11 +58,6 @@ constexpr HelpPair ColorPageHelp[] = {
 ColorPageLayout g_layout = {};
 long g_tableBuilds = 0;
 
-void BuildPreviewTable(const ColorAdjustment& color) {
-    BuildRdt(color);
-    ++g_tableBuilds;
-}
-
 void SetReadout(HWND page, int readout, int32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
@@ -181,24 +176,30 @@ void CColcndPP::OnPaint() {
         LayOut();
         m_layoutDone = 1;
     }
-    BuildPreviewTable(m_color);
+    RebuildTable();
     DrawSample();
     DrawSwatch();
     DrawGradientBars();
 }
 
+void CColcndPP::RebuildTable() {
+    BuildRdt(m_color);
+    ++g_tableBuilds;
+    m_mapper = std::make_unique<RdtMapper>(CurrentRdt());
+}
+
 void CColcndPP::DrawSample() {
-    BitmapHolder picture = LoadPictureFile(SampleFileName(m_sampleList.GetCurSel()));
+    if (!m_mapper) return;
+    m_sample.SetFile(SampleFileName(m_sampleList.GetCurSel()));
     const PixelSize size = SampleDrawSize(g_layout.SampleFrame);
-    RdtMapper mapper(CurrentRdt());
-    DrawThroughTable(GetDlgItem(IDC_ADJ_SAMPLE), picture, mapper, size.W, size.H, m_palette);
+    m_sample.Draw(GetDlgItem(IDC_ADJ_SAMPLE), *m_mapper, size.W, size.H, m_palette);
 }
 
 void CColcndPP::DrawSwatch() {
-    BitmapHolder swatch = LoadPictureResource(IDB_BALANCE_SWATCH);
+    if (!m_mapper) return;
+    m_swatch.SetResource(IDB_BALANCE_SWATCH);
     const PixelSize size = SwatchDrawSize(g_layout.SwatchFrame);
-    RdtMapper mapper(CurrentRdt());
-    DrawThroughTable(GetDlgItem(IDC_ADJ_SWATCH), swatch, mapper, size.W, size.H, m_palette);
+    m_swatch.Draw(GetDlgItem(IDC_ADJ_SWATCH), *m_mapper, size.W, size.H, m_palette);
 }
 
 void CColcndPP::DrawGradientBars() {
@@ -213,7 +214,7 @@ void CColcndPP::OnHScroll(UINT code, int position, HWND bar) {
         SetReadout(m_hWnd, row->Readout, newPosition);
         if (newPosition != m_color.*row->Value) {
             m_color.*row->Value = newPosition;
-            BuildPreviewTable(m_color);
+            RebuildTable();
             DrawSample();
             DrawSwatch();
         }
@@ -222,14 +223,14 @@ void CColcndPP::OnHScroll(UINT code, int position, HWND bar) {
 }
 
 void CColcndPP::OnSampleChanged() {
-    BuildPreviewTable(m_color);
+    RebuildTable();
     DrawSample();
     m_color.SampleImage = m_sampleList.GetCurSel();
 }
 
 void CColcndPP::OnBaseColorChanged() {
     m_color.BaseColor = BaseColorCodeAt(m_baseColorList.GetCurSel());
-    BuildPreviewTable(m_color);
+    RebuildTable();
     DrawSample();
     DrawSwatch();
 }

@@ -5,6 +5,8 @@
 #include "ui/adjust/adjust_rules.h"
 #include "ui/common/page_state.h"
 
+#include <utility>
+
 namespace {
 
 MappedPictureHook g_hook = nullptr;
@@ -46,12 +48,22 @@ bool HoldsCompleteBitmap(const char* fileName) {
 
 }  // namespace
 
+std::string ResolvePictureFile(const char* fileName) {
+    if (!fileName || !*fileName) return std::string();
+    char path[MAX_PATH];
+    const DWORD length = SearchPathA(nullptr, fileName, nullptr, sizeof path, path, nullptr);
+    if (length == 0 || length >= sizeof path) return std::string();
+    return path;
+}
+
 BitmapHolder LoadPictureFile(const char* fileName) {
-    if (!fileName || !HoldsCompleteBitmap(fileName)) return BitmapHolder();
-    const UINT flags = LR_LOADFROMFILE | LR_DEFAULTSIZE;
-    HANDLE image = LoadImageA(nullptr, fileName, IMAGE_BITMAP, 0, 0, flags | LR_CREATEDIBSECTION);
+    // Checked and loaded by one resolved path, so that the check sees the
+    // file the loader reads.
+    const std::string path = ResolvePictureFile(fileName);
+    if (path.empty() || !HoldsCompleteBitmap(path.c_str())) return BitmapHolder();
+    HANDLE image = LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
     // Compressed bitmaps make no section; they still load as device bitmaps.
-    if (!image) image = LoadImageA(nullptr, fileName, IMAGE_BITMAP, 0, 0, flags);
+    if (!image) image = LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
     return BitmapHolder(static_cast<HBITMAP>(image));
 }
 
@@ -61,16 +73,97 @@ BitmapHolder LoadPictureResource(int bitmapId) {
     return BitmapHolder(static_cast<HBITMAP>(image));
 }
 
-void DrawThroughTable(HWND control, HBITMAP bitmap, const RdtMapper& mapper, int width, int height,
-                      HPALETTE palette) {
-    WindowDC dc(control);
-    if (!bitmap || !dc) return;
+// ---- PreviewPicture -----------------------------------------------------------
 
-    DIBSECTION section = {};
-    const int got = GetObjectA(bitmap, sizeof section, &section);
-    if (got < static_cast<int>(sizeof(BITMAP))) return;
-    const BITMAP& bm = section.dsBm;
-    const bool isSection = got == static_cast<int>(sizeof section);
+bool PreviewPicture::FileStamp::operator==(const FileStamp& o) const {
+    return Path == o.Path && Size == o.Size && CompareFileTime(&Written, &o.Written) == 0;
+}
+
+void PreviewPicture::SetFile(const char* fileName) {
+    const std::string name = fileName ? fileName : "";
+    if (name == m_fileName && m_resource == 0) return;
+    m_fileName = name;
+    m_resource = 0;
+    m_stamp = {};
+    m_source.Reset();
+}
+
+void PreviewPicture::SetResource(int bitmapId) {
+    if (bitmapId == m_resource) return;
+    m_fileName.clear();
+    m_resource = bitmapId;
+    m_stamp = {};
+    m_source.Reset();
+}
+
+bool PreviewPicture::CurrentStamp(FileStamp* stamp) const {
+    if (m_resource) return true;  // resources do not change
+    stamp->Path = ResolvePictureFile(m_fileName.c_str());
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (stamp->Path.empty() || !GetFileAttributesExA(stamp->Path.c_str(), GetFileExInfoStandard, &data)) return false;
+    stamp->Size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    stamp->Written = data.ftLastWriteTime;
+    return true;
+}
+
+BitmapHolder PreviewPicture::Load() {
+    if (!m_resource && m_fileName.empty()) return BitmapHolder();
+    ++m_loads;
+    return m_resource ? LoadPictureResource(m_resource) : LoadPictureFile(m_fileName.c_str());
+}
+
+// Makes the mapped section match the kept source in size and row order.
+bool PreviewPicture::PrepareSections() {
+    DIBSECTION source = {};
+    if (GetObjectA(m_source, sizeof source, &source) != static_cast<int>(sizeof source)) return false;
+    DIBSECTION mapped = {};
+    if (m_mapped && GetObjectA(m_mapped, sizeof mapped, &mapped) == static_cast<int>(sizeof mapped) &&
+        mapped.dsBmih.biWidth == source.dsBmih.biWidth && mapped.dsBmih.biHeight == source.dsBmih.biHeight)
+        return true;
+    m_mapped.Reset();
+    BITMAPINFO info = {};
+    info.bmiHeader = source.dsBmih;
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = 0;
+    info.bmiHeader.biClrUsed = 0;
+    info.bmiHeader.biClrImportant = 0;
+    void* bits = nullptr;
+    m_mapped.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    return m_mapped && bits;
+}
+
+void PreviewPicture::Draw(HWND control, const RdtMapper& mapper, int width, int height, HPALETTE palette) {
+    WindowDC dc(control);
+    if (!dc) return;
+
+    FileStamp stamp;
+    const bool present = CurrentStamp(&stamp);
+    if (!present) {
+        m_source.Reset();
+        m_stamp = {};
+        return;
+    }
+    BitmapHolder single;  // a picture of another kind, loaded for this drawing only
+    if (!m_source || !(stamp == m_stamp)) {
+        m_source.Reset();
+        m_stamp = {};
+        BitmapHolder loaded = Load();
+        DIBSECTION section = {};
+        if (loaded && GetObjectA(loaded, sizeof section, &section) == static_cast<int>(sizeof section) &&
+            section.dsBm.bmBitsPixel == 24 && section.dsBm.bmBits) {
+            m_source = std::move(loaded);
+            m_stamp = stamp;
+        } else {
+            single = std::move(loaded);
+        }
+    }
+    const bool kept = m_source && PrepareSections();
+    const HBITMAP bitmap = kept ? m_mapped.Get() : single.Get();
+    if (!bitmap) return;
+
+    BITMAP bm = {};
+    if (!GetObjectA(bitmap, sizeof bm, &bm)) return;
 
     SelectedPalette selectedPalette(dc, palette);
     if (palette) RealizePalette(dc);
@@ -80,10 +173,12 @@ void DrawThroughTable(HWND control, HBITMAP bitmap, const RdtMapper& mapper, int
     SelectedObject selected(memory, bitmap);
     if (!selected.Selected()) return;
 
-    if (isSection && bm.bmBitsPixel == 24 && bm.bmBits) {
+    if (kept) {
+        DIBSECTION source = {};
+        GetObjectA(m_source, sizeof source, &source);
         GdiFlush();
-        auto* bits = static_cast<uint8_t*>(bm.bmBits);
-        mapper.MapBgrRows(bits, bm.bmWidthBytes, bits, bm.bmWidthBytes, bm.bmWidth, bm.bmHeight);
+        mapper.MapBgrRows(static_cast<const uint8_t*>(source.dsBm.bmBits), source.dsBm.bmWidthBytes,
+                          static_cast<uint8_t*>(bm.bmBits), bm.bmWidthBytes, bm.bmWidth, bm.bmHeight);
     } else {
         MapPixelByPixel(memory, bm.bmWidth, bm.bmHeight);
     }

@@ -4,23 +4,61 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+
 #include "ui/common/gdi_holders.h"
 
 class RdtMapper;
+
+// Where the platform finds a file given by bare name (the loader's search
+// order), or an empty string when it finds none.
+std::string ResolvePictureFile(const char* fileName);
 
 // A picture loaded as a device-independent section: a bitmap file by name,
 // or a bitmap resource of the library. Null when it cannot be loaded.
 BitmapHolder LoadPictureFile(const char* fileName);
 BitmapHolder LoadPictureResource(int bitmapId);
 
-// Maps every pixel of `bitmap` through the table in place (whole rows at a
-// time for 24-bit sections, one pixel at a time through `memory`, the
-// context holding it, for any other bitmap), then stretches it into the
-// control's client area at 0,0 with the halftone mode. A width or height of
-// 0 stands for the bitmap's own. `palette` is selected and realised when
-// not null. A null bitmap draws nothing.
-void DrawThroughTable(HWND control, HBITMAP bitmap, const RdtMapper& mapper, int width, int height,
-                      HPALETTE palette);
+// A picture that the page draws through the table again and again: a
+// sample file or a bitmap resource. A 24-bit section stays loaded between
+// drawings and is mapped from its pristine pixels into a second section of
+// the same shape, which is what gets stretched; the file is loaded again
+// when its name resolves to another file or the file's size or write time
+// changed. Any other bitmap is loaded afresh for every drawing and mapped
+// pixel by pixel in place.
+class PreviewPicture {
+public:
+    void SetFile(const char* fileName);  // null: nothing to draw
+    void SetResource(int bitmapId);
+
+    // Maps the picture through the table, then stretches it into the
+    // control's client area at 0,0 with the halftone mode. A width or
+    // height of 0 stands for the picture's own. `palette` is selected and
+    // realised when not null. A picture that does not load draws nothing.
+    void Draw(HWND control, const RdtMapper& mapper, int width, int height, HPALETTE palette);
+
+    // How many times the picture was read from its file or resource.
+    long Loads() const { return m_loads; }
+
+private:
+    struct FileStamp {
+        std::string Path;
+        uint64_t Size = 0;
+        FILETIME Written = {};
+        bool operator==(const FileStamp& o) const;
+    };
+    bool CurrentStamp(FileStamp* stamp) const;
+    BitmapHolder Load();
+    bool PrepareSections();
+
+    std::string m_fileName;
+    int m_resource = 0;
+    FileStamp m_stamp;
+    BitmapHolder m_source;  // 24-bit section kept between drawings
+    BitmapHolder m_mapped;  // its mapped copy
+    long m_loads = 0;
+};
 
 // Stretches bitmap `bitmapId` over the control's whole window size, with no
 // color transform.
