@@ -12,7 +12,7 @@ namespace {
 MappedPictureHook g_hook = nullptr;
 void* g_hookContext = nullptr;
 
-// The halftone stretch of step 6 and 7, with the brush origin at the
+// The halftone stretch, with the brush origin at the
 // control's top-left corner on the screen.
 void PrepareStretch(HWND control, HDC dc) {
     RECT window;
