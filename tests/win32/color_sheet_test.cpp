@@ -16,6 +16,7 @@
 #include "host/capture.h"
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
+#include "ui/adjust/classic_controls.h"
 #include "ui/adjust/preview_drawing.h"
 #include "ui/common/dialog_toolkit.h"
 #include "ui/common/page_state.h"
@@ -624,6 +625,22 @@ TEST_F(ColorSheetTest, TheSheetHoldsBothPagesWhole) {
                     whole(s);
                     PropSheet_SetCurSel(s, nullptr, 1);
                     whole(s);
+                }),
+                Cancel()});
+}
+
+// The scroll bars are drawn classic: a styled repaint on every step would
+// cost more than the preview.
+TEST_F(ColorSheetTest, ScrollBarsAreDrawnWithoutVisualStyles) {
+    CColPS sheet(5004, &firstPage, nullptr, nullptr);
+    Run(sheet, {Inspect([&](HWND s) {
+                    HWND page = CurrentPage(s);
+                    UpdateWindow(page);
+                    for (int id : ColorScrollBars) EXPECT_FALSE(HasVisualStyle(GetDlgItem(page, id))) << id;
+                    PropSheet_SetCurSel(s, nullptr, 1);
+                    page = CurrentPage(s);
+                    for (int id : {IDC_DEN_BLACK_BAR, IDC_DEN_CYAN_BAR, IDC_DEN_MAGENTA_BAR, IDC_DEN_YELLOW_BAR})
+                        EXPECT_FALSE(HasVisualStyle(GetDlgItem(page, id))) << id;
                 }),
                 Cancel()});
 }

@@ -7,6 +7,7 @@
 #include "engine/rdt_mapper.h"
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
+#include "ui/adjust/classic_controls.h"
 #include "ui/adjust/preview_drawing.h"
 #include "ui/common/artwork_ids.h"
 #include "ui/common/dialog_toolkit.h"
@@ -133,6 +134,8 @@ BOOL CColcndPP::OnInitDialog() {
     DDX_Control(&dx, IDC_ADJ_YELLOW_BAR, m_yellowBlueBar);
     DDX_Control(&dx, IDC_ADJ_SAMPLE_LIST, m_sampleList);
     DDX_Control(&dx, IDC_ADJ_BASE_LIST, m_baseColorList);
+    UseClassicControls(m_hWnd, {IDC_ADJ_BRIGHT_BAR, IDC_ADJ_FULLNESS_BAR, IDC_ADJ_CONTRAST_BAR, IDC_ADJ_CYAN_BAR,
+                                IDC_ADJ_MAGENTA_BAR, IDC_ADJ_YELLOW_BAR});
     LoadControls();
     return TRUE;
 }

@@ -4,6 +4,7 @@
 
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
+#include "ui/adjust/classic_controls.h"
 #include "ui/common/artwork_ids.h"
 #include "ui/common/dialog_toolkit.h"
 #include "ui/common/page_state.h"
@@ -73,6 +74,7 @@ BOOL CColgnmPP::OnInitDialog() {
     DDX_Control(&dx, IDC_DEN_CYAN_BAR, m_cyanBar);
     DDX_Control(&dx, IDC_DEN_MAGENTA_BAR, m_magentaBar);
     DDX_Control(&dx, IDC_DEN_YELLOW_BAR, m_yellowBar);
+    UseClassicControls(m_hWnd, {IDC_DEN_BLACK_BAR, IDC_DEN_CYAN_BAR, IDC_DEN_MAGENTA_BAR, IDC_DEN_YELLOW_BAR});
     LoadControls();
     return TRUE;
 }
