@@ -124,15 +124,15 @@ int Blue(uint32_t p) { return p & 0xFF; }
 TEST(Artwork, LibraryLoads) { ASSERT_NE(Dll(), nullptr); }
 
 TEST(Artwork, BitmapsHaveTheirSizesAndDepths) {
-    for (const auto& spec : Bitmaps) {
-        SCOPED_TRACE(spec.id);
-        Bitmap bmp(spec.id);
+    for (const auto& expected : Bitmaps) {
+        SCOPED_TRACE(expected.id);
+        Bitmap bmp(expected.id);
         ASSERT_NE(bmp.handle, nullptr);
         DIBSECTION ds = bmp.Info();
-        EXPECT_EQ(ds.dsBm.bmWidth, spec.width);
-        EXPECT_EQ(ds.dsBm.bmHeight, spec.height);
-        if (spec.bits) {
-            EXPECT_EQ(ds.dsBmih.biBitCount, spec.bits);
+        EXPECT_EQ(ds.dsBm.bmWidth, expected.width);
+        EXPECT_EQ(ds.dsBm.bmHeight, expected.height);
+        if (expected.bits) {
+            EXPECT_EQ(ds.dsBmih.biBitCount, expected.bits);
         }
     }
 }

@@ -6,7 +6,7 @@
 //
 // ctest runs a fixed seed. A long run:
 //   QV_STORM_MESSAGES=1000000 QV_STORM_SEED=7 scripts/wine-run message_storm_test.exe
-// A failure names the seed and the message number; rerunning with that seed
+// A failure names its seed and the message number; rerunning with that seed
 // repeats the same sequence.
 #include <windows.h>
 #include <commctrl.h>

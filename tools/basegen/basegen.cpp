@@ -40,14 +40,14 @@ struct Anchor {
     Rgb rgb;
 };
 
-struct TableSpec {
+struct TableRecipe {
     const char* name;        // file and array stem
     const char* arrayName;
     Character character;
     std::array<Anchor, 4> anchors;
 };
 
-const TableSpec Tables[] = {
+const TableRecipe Tables[] = {
     {"normal", "NormalBaseTable", Character::Colorimetric,
      {{{58, -120, 0, {15, 255, 104}}, {58, 0, -120, {89, 149, 255}}, {58, 0, 120, {174, 130, 0}}, {40, 60, 60, {211, 6, 0}}}}},
     {"photo", "PhotoBaseTable", Character::Photographic,
@@ -171,12 +171,12 @@ struct Stats {
     double maxNeutralFix = 0, maxAnchorFix = 0;
 };
 
-std::vector<uint8_t> BuildTable(const DeviceModel& dev, const TableSpec& spec, Stats& stats) {
+std::vector<uint8_t> BuildTable(const DeviceModel& dev, const TableRecipe& recipe, Stats& stats) {
     std::vector<Vec3> v(N * N * N);
     auto at = [&](int iL, int ia, int ib) -> Vec3& { return v[NodeOffset(iL, ia, ib) / 3]; };
     for (int iL = 0; iL < N; ++iL)
         for (int ia = 0; ia < N; ++ia)
-            for (int ib = 0; ib < N; ++ib) at(iL, ia, ib) = BaseNode(dev, spec.character, GridL[iL], GridAB[ia], GridAB[ib]);
+            for (int ib = 0; ib < N; ++ib) at(iL, ia, ib) = BaseNode(dev, recipe.character, GridL[iL], GridAB[ia], GridAB[ib]);
 
     // Neutral axis: the measured grays, spread over the near-neutral colors of
     // the same lightness like a gray-balance calibration.
@@ -207,14 +207,14 @@ std::vector<uint8_t> BuildTable(const DeviceModel& dev, const TableSpec& spec, S
     std::array<std::array<double, K>, K> A{};
     for (size_t j = 0; j < K; ++j)
         for (size_t k = 0; k < K; ++k) {
-            const Anchor& p = spec.anchors[j];
-            A[j][k] = bump(spec.anchors[k], p.L, p.a, p.b);
+            const Anchor& p = recipe.anchors[j];
+            A[j][k] = bump(recipe.anchors[k], p.L, p.a, p.b);
         }
     std::array<std::array<double, K>, 3> weights;
     for (int c = 0; c < 3; ++c) {
         std::array<double, K> residual;
         for (size_t j = 0; j < K; ++j) {
-            const Anchor& p = spec.anchors[j];
+            const Anchor& p = recipe.anchors[j];
             residual[j] = p.rgb[c] - at(index(p.L, GridL), index(p.a, GridAB), index(p.b, GridAB))[c];
             stats.maxAnchorFix = std::max(stats.maxAnchorFix, std::fabs(residual[j]));
         }
@@ -224,7 +224,7 @@ std::vector<uint8_t> BuildTable(const DeviceModel& dev, const TableSpec& spec, S
         for (int ia = 0; ia < N; ++ia)
             for (int ib = 0; ib < N; ++ib)
                 for (size_t k = 0; k < K; ++k) {
-                    const double w = bump(spec.anchors[k], GridL[iL], GridAB[ia], GridAB[ib]);
+                    const double w = bump(recipe.anchors[k], GridL[iL], GridAB[ia], GridAB[ib]);
                     for (int c = 0; c < 3; ++c) at(iL, ia, ib)[c] += weights[c][k] * w;
                 }
 
@@ -238,13 +238,13 @@ std::vector<uint8_t> BuildTable(const DeviceModel& dev, const TableSpec& spec, S
         const size_t o = NodeOffset(iL, ia, ib);
         for (int c = 0; c < 3; ++c)
             if (bytes[o + c] != rgb[c])
-                throw std::runtime_error(std::string(spec.name) + ": anchor not met at node " + std::to_string(iL) + "," +
+                throw std::runtime_error(std::string(recipe.name) + ": anchor not met at node " + std::to_string(iL) + "," +
                                          std::to_string(ia) + "," + std::to_string(ib));
     };
     for (int iL = 0; iL < N; ++iL)
         expect(iL, NeutralIndex, NeutralIndex,
                {DeviceModel::NeutralAxis[iL][0], DeviceModel::NeutralAxis[iL][1], DeviceModel::NeutralAxis[iL][2]});
-    for (const Anchor& p : spec.anchors) expect(index(p.L, GridL), index(p.a, GridAB), index(p.b, GridAB), p.rgb);
+    for (const Anchor& p : recipe.anchors) expect(index(p.L, GridL), index(p.a, GridAB), index(p.b, GridAB), p.rgb);
     return bytes;
 }
 
@@ -312,11 +312,11 @@ int main(int argc, char** argv) {
     try {
         const DeviceModel dev;
         std::vector<std::vector<uint8_t>> tables;
-        for (const TableSpec& spec : Tables) {
+        for (const TableRecipe& recipe : Tables) {
             Stats stats;
-            tables.push_back(BuildTable(dev, spec, stats));
+            tables.push_back(BuildTable(dev, recipe, stats));
             if (report)
-                std::printf("%-8s largest neutral correction %.2f, largest anchor correction %.2f\n", spec.name,
+                std::printf("%-8s largest neutral correction %.2f, largest anchor correction %.2f\n", recipe.name,
                             stats.maxNeutralFix, stats.maxAnchorFix);
         }
         std::string error;
