@@ -12,10 +12,14 @@ endforeach()
 
 # qv_add_gtest(NAME SOURCES src... [LIBS lib...])
 # One test binary, run by ctest (under Wine through the cross-compiling
-# emulator in the Windows build).
+# emulator in the Windows build). Windows tests share one desktop, whose
+# foreground window and focus any of them may take, so they run one at a time.
 function(qv_add_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
   add_test(NAME ${name} COMMAND ${name})
+  if(WIN32)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
 endfunction()
