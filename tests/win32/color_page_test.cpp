@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/win32/shot_path.h"
 #include "host/automation.h"
 #include "host/capture.h"
 #include "host/job/default_settings.h"
@@ -67,17 +68,6 @@ std::string LibraryString(UINT id) {
     char text[256] = {};
     LoadStringA(GetModuleHandleA("QV3810ui.dll"), id, text, sizeof text);
     return text;
-}
-
-// Where the pictures go: QV_SCREENSHOT_DIR, or a temporary folder.
-std::string ShotPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableA("QV_SCREENSHOT_DIR", folder, MAX_PATH)) {
-        GetTempPathA(MAX_PATH, folder);
-        strcat(folder, "qv-color-shots");
-    }
-    CreateDirectoryA(folder, nullptr);
-    return std::string(folder) + "\\" + name;
 }
 
 const int ModeRadios[] = {IDC_MODE_DOCUMENT, IDC_MODE_PHOTO, IDC_MODE_GRAPHICS, IDC_MODE_MONOCHROME,
@@ -362,7 +352,7 @@ TEST_F(ColorPageTest, RegisteringFromThePageSelectsTheNewName) {
     current.ColorMode = 4;
     current.Color.Contrast = -6;
     Open();
-    script.ExpectDialog({automation::Screenshot(ShotPath("registration_user.png")), SetText(IDC_REG_NAME, "Mine"),
+    script.ExpectDialog({automation::Screenshot(ShotPath("qv-color-shots", "registration_user.png")), SetText(IDC_REG_NAME, "Mine"),
                              automation::Click(IDC_REG_ADD)});
     Click(IDC_COLOR_REGISTER);
     EXPECT_TRUE(script.Passed()) << script.Report();
@@ -400,7 +390,7 @@ TEST_F(ColorPageTest, RenderingDialogShowsStoresAndResets) {
                                  EXPECT_TRUE(Checked(d, IDC_RENDER_COLORIMETRIC));
                                  EXPECT_FALSE(Checked(d, IDC_RENDER_VIVID));
                              }),
-                             automation::Screenshot(ShotPath("color_rendering.png")), Ok()},
+                             automation::Screenshot(ShotPath("qv-color-shots", "color_rendering.png")), Ok()},
                             "ｶﾗｰﾚﾝﾀﾞﾘﾝｸﾞ");
     Click(IDC_COLOR_RENDERING);
     EXPECT_EQ(Cur().Rendering, 0);
@@ -511,7 +501,7 @@ TEST_F(ColorPageTest, PictureOfThePage) {
     InvalidateRect(page, nullptr, TRUE);
     UpdateWindow(page);
     session.Forward(PageKindColor, page, WM_PAINT, 0, 0);
-    const std::string file = ShotPath("color_page.png");
+    const std::string file = ShotPath("qv-color-shots", "color_page.png");
     EXPECT_TRUE(SaveWindowPng(page, file));
     EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/shot_path.h"
 #include "host/automation.h"
 #include "host/capture.h"
 #include "host/job/default_settings.h"
@@ -59,18 +60,6 @@ bool Visible(HWND window, int id) { return IsWindowVisible(GetDlgItem(window, id
 HICON LibraryIcon(int id) { return LoadIconA(GetModuleHandleA("QV3810ui.dll"), MAKEINTRESOURCEA(id)); }
 HICON ButtonIcon(HWND dialog, int id) {
     return reinterpret_cast<HICON>(SendDlgItemMessageA(dialog, id, BM_GETIMAGE, IMAGE_ICON, 0));
-}
-
-// Where the pictures of the page and its dialogs go: QV_SCREENSHOT_DIR, or
-// a folder in the temporary directory.
-std::string ShotPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableA("QV_SCREENSHOT_DIR", folder, MAX_PATH)) {
-        GetTempPathA(MAX_PATH, folder);
-        strcat(folder, "qv-main-shots");
-    }
-    CreateDirectoryA(folder, nullptr);
-    return std::string(folder) + "\\" + name;
 }
 
 class MainPageTest : public ::testing::Test {
@@ -472,7 +461,7 @@ TEST_F(MainPageTest, CustomWidthIsClampedAndNamesTheEntry) {
                                  EXPECT_TRUE(Visible(d, PortraitPicture));
                                  EXPECT_FALSE(Visible(d, LandscapePicture));
                              }),
-                             Screenshot(ShotPath("custom_size.png")), SetText(WidthEdit, "100"), LeaveFocus(WidthEdit),
+                             Screenshot(ShotPath("qv-main-shots", "custom_size.png")), SetText(WidthEdit, "100"), LeaveFocus(WidthEdit),
                              Inspect([](HWND d) { EXPECT_EQ(Text(d, WidthEdit), "198.0"); }), Ok()},
                             "ﾕｰｻﾞ定義用紙ｻｲｽﾞ");
     ChooseItem(IDC_PAPER_SIZE, 14);
@@ -555,7 +544,7 @@ TEST_F(MainPageTest, MarginIsClampedAndShownWithItsSign) {
     Open();
     DialogAutomation automation;
     automation.ExpectDialog({Inspect([](HWND d) { EXPECT_EQ(Text(d, MarginEdit), "0"); }),
-                             Screenshot(ShotPath("layout_detail.png")), SetText(MarginEdit, "-75"),
+                             Screenshot(ShotPath("qv-main-shots", "layout_detail.png")), SetText(MarginEdit, "-75"),
                              LeaveFocus(MarginEdit), Inspect([](HWND d) {
                                  EXPECT_EQ(Text(d, MarginEdit), "-60");
                                  EXPECT_EQ(SendDlgItemMessageA(d, MarginSpin, UDM_GETPOS32, 0, 0), -60);
@@ -688,7 +677,7 @@ TEST_F(MainPageTest, HighQualitySwitchesOption1072AndCancelWritesNothing) {
                                 EXPECT_TRUE(Enabled(d, ModeSpeed));
                                 EXPECT_TRUE(Checked(d, ModeStandard));
                             }),
-                            Screenshot(ShotPath("print_mode.png")), Check(ModeQuality), Cancel()});
+                            Screenshot(ShotPath("qv-main-shots", "print_mode.png")), Check(ModeQuality), Cancel()});
     ClickItem(IDC_PRINT_MODE);
     EXPECT_TRUE(cancelled.Passed()) << cancelled.Report();
     EXPECT_EQ(Cur().PrintMode, 0);
@@ -726,7 +715,7 @@ TEST_F(MainPageTest, PageShowsItsSettings) {
     Notify(PSN_SETACTIVE);
     RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpMessages(nullptr);
-    EXPECT_TRUE(SaveWindowPng(page, ShotPath("main_page.png")));
+    EXPECT_TRUE(SaveWindowPng(page, ShotPath("qv-main-shots", "main_page.png")));
     EXPECT_EQ(Text(page, IDC_SCALE_TEXT), "50%");
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/shot_path.h"
 #include "host/automation.h"
 #include "host/job/default_settings.h"
 #include "ui/color/color_resource.h"
@@ -50,17 +51,6 @@ std::string ListItem(HWND window, int index) {
     char buffer[64] = {};
     SendDlgItemMessageA(window, IDC_REG_LIST, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer));
     return buffer;
-}
-
-// Where the pictures go: QV_SCREENSHOT_DIR, or a temporary folder.
-std::string ShotPath(const char* name) {
-    char folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableA("QV_SCREENSHOT_DIR", folder, MAX_PATH)) {
-        GetTempPathA(MAX_PATH, folder);
-        strcat(folder, "qv-color-shots");
-    }
-    CreateDirectoryA(folder, nullptr);
-    return std::string(folder) + "\\" + name;
 }
 
 // What the context help was asked for.
@@ -334,7 +324,7 @@ TEST_F(RegistrationTest, StampModeShowsTheFileControlsAndNeedsBothTexts) {
                              Inspect([](HWND d) { EXPECT_FALSE(Enabled(d, IDC_REG_ADD)) << "no file yet"; }),
                              SetText(IDC_REG_FILE, "x.BMP"),
                              Inspect([](HWND d) { EXPECT_TRUE(Enabled(d, IDC_REG_ADD)); }),
-                             Screenshot(ShotPath("registration_stamp.png")), Click(IDC_REG_ADD)},
+                             Screenshot(ShotPath("qv-color-shots", "registration_stamp.png")), Click(IDC_REG_ADD)},
                             LoadResourceString(IDS_REGISTER_STAMP_CAPTION));
     EXPECT_EQ(Run(RegistrationDialog::StampMode), IDOK);
     EXPECT_STREQ(LastRegisteredName, "sign");
