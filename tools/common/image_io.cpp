@@ -64,17 +64,32 @@ bool CheckBmpComplete(const std::vector<uint8_t>& d, std::string& error) {
     }
     const uint32_t offset = Le32(&d[10]);
     const uint32_t headerSize = Le32(&d[14]);
-    if (headerSize < 40) return true;  // old core header: leave it to the decoder
-    const int64_t width = static_cast<int32_t>(Le32(&d[18]));
-    int64_t height = static_cast<int32_t>(Le32(&d[22]));
-    const uint16_t bits = Le16(&d[28]);
-    const uint32_t compression = Le32(&d[30]);
+    int64_t width, height;
+    uint16_t bits;
+    uint32_t compression = 0;
+    if (headerSize == 12) {  // the old core header: 16-bit sizes, never compressed
+        width = Le16(&d[18]);
+        height = Le16(&d[20]);
+        bits = Le16(&d[24]);
+    } else if (headerSize < 40) {
+        return true;  // no known header: the decoder refuses it
+    } else {
+        width = static_cast<int32_t>(Le32(&d[18]));
+        height = static_cast<int32_t>(Le32(&d[22]));
+        bits = Le16(&d[28]);
+        compression = Le32(&d[30]);
+    }
     if (height < 0) height = -height;
-    if (width <= 0 || width > (1 << 16) || height > (1 << 16)) {
+    if (width <= 0 || height == 0 || width > (1 << 16) || height > (1 << 16)) {
         error = "BMP has unusable dimensions";
         return false;
     }
-    if (compression != 0 && compression != 3) return true;  // compressed data is bounded by the decoder
+    if (compression == 1 || compression == 2) return true;  // run-length data: the decoder refuses it
+    // Any other kind the decoder would read as uncompressed rows, past the file's end.
+    if (compression != 0 && compression != 3) {
+        error = "unsupported BMP compression";
+        return false;
+    }
     const uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
     if (static_cast<uint64_t>(offset) + stride * static_cast<uint64_t>(height) > d.size()) {
         error = "truncated BMP pixel data";
