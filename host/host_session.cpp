@@ -9,7 +9,10 @@ namespace {
 
 constexpr DWORD PageBytes = 0x1000;
 // Layout of the host memory: current record, default record, message, header.
-constexpr DWORD CurrentAt = 0;
+// The current record sits inside its page with spare bytes on both sides, so
+// a write just before or after it lands in memory a test can inspect.
+constexpr DWORD CurrentAt = 256;
+static_assert(CurrentAt + sizeof(PrintSettings) < PageBytes, "current record page");
 constexpr DWORD DefaultsAt = PageBytes;
 constexpr DWORD MessageAt = 2 * PageBytes;
 constexpr DWORD HeaderAt = 3 * PageBytes;

@@ -1,6 +1,6 @@
 // Message storm: random page messages through the bridge, as the driver sends
 // them, on current records full of random bytes and boundary values. Every
-// call answers 1, the default record and the bytes behind the current record
+// call answers 1, the default record and the bytes around the current record
 // stay as they were, every dialog a command opens is closed again (with OK or
 // Cancel at random) and nothing crashes.
 //
@@ -191,11 +191,14 @@ protected:
         defaults = MakeDefaultSettings();
         ASSERT_TRUE(session.Open(defaults, defaults));
         s_storm = this;
-        // The current record starts a page of host memory of its own; the
-        // rest of that page is guard bytes.
-        guardBegin = reinterpret_cast<uint8_t*>(&session.Current() + 1);
-        guardEnd = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(&session.Current()) | 0xFFF) + 1);
-        memset(guardBegin, GuardByte, guardEnd - guardBegin);
+        // The current record lies inside a page of host memory of its own;
+        // the rest of that page, before and after it, is guard bytes.
+        record = reinterpret_cast<uint8_t*>(&session.Current());
+        pageBegin = reinterpret_cast<uint8_t*>(reinterpret_cast<uintptr_t>(record) & ~uintptr_t{0xFFF});
+        pageEnd = pageBegin + 0x1000;
+        ASSERT_GT(record, pageBegin) << "no room for guard bytes before the current record";
+        memset(pageBegin, GuardByte, record - pageBegin);
+        memset(record + sizeof(PrintSettings), GuardByte, pageEnd - record - sizeof(PrintSettings));
         for (int i = 0; i < 4; ++i) {
             frames[i] = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20 + 10 * i,
                                         20 + 10 * i, 470, 480, nullptr, nullptr, nullptr, nullptr);
@@ -395,11 +398,13 @@ protected:
             ADD_FAILURE() << Where() << ": the default record changed";
             return false;
         }
-        for (const uint8_t* p = guardBegin; p < guardEnd; ++p)
+        for (const uint8_t* p = pageBegin; p < pageEnd; ++p) {
+            if (p == record) p += sizeof(PrintSettings);
             if (*p != GuardByte) {
-                ADD_FAILURE() << Where() << ": byte " << (p - guardBegin) << " behind the current record changed";
+                ADD_FAILURE() << Where() << ": guard byte at " << (p - record) << " from the current record changed";
                 return false;
             }
+        }
         const auto open = DialogCloser::OpenDialogs();
         if (!open.empty()) {
             char caption[128] = {};
@@ -421,8 +426,9 @@ protected:
     HWND frames[4] = {};
     HWND pages[4] = {};
     int creating = -1;
-    uint8_t* guardBegin = nullptr;
-    uint8_t* guardEnd = nullptr;
+    uint8_t* pageBegin = nullptr;
+    uint8_t* record = nullptr;
+    uint8_t* pageEnd = nullptr;
     std::vector<std::string> failures;
 };
 
