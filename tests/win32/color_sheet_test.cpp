@@ -14,6 +14,7 @@
 #include "engine/rdt_mapper.h"
 #include "host/automation.h"
 #include "host/capture.h"
+#include "tests/win32/process_objects.h"
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
 #include "ui/adjust/classic_controls.h"
@@ -186,31 +187,6 @@ void ExpectMappedThroughTable(const Picture& source, const MappedPicture& mapped
             if (out[0] != b || out[1] != g || out[2] != r) ++wrong;
         }
     EXPECT_EQ(wrong, 0) << "of " << source.Width * source.Height << " pixels";
-}
-
-// ---- GDI objects of the process ------------------------------------------------
-
-// The platform's count where it reports one; otherwise the entries of the
-// process's shared GDI handle table that are in use.
-int GdiObjectCount() {
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported) return static_cast<int>(reported);
-    struct Entry {
-        uint64_t Object;
-        uint32_t Owner;
-        uint16_t Unique;
-        uint8_t Type;
-        uint8_t Flags;
-        uint64_t User;
-    };
-    auto* teb = reinterpret_cast<uint8_t*>(NtCurrentTeb());
-    auto* peb = *reinterpret_cast<uint8_t**>(teb + 0x60);
-    const auto* table = *reinterpret_cast<Entry**>(peb + 0xF8);
-    if (!table) return -1;
-    int count = 0;
-    for (int i = 0; i < 0x10000; ++i)
-        if (table[i].Type) ++count;
-    return count;
 }
 
 // ---- controls ---------------------------------------------------------------------
