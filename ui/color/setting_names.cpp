@@ -138,15 +138,21 @@ std::string WithLinesInSection(const std::string& file, const std::string& secti
                                const std::vector<std::string>& lines) {
     std::string block;
     for (const std::string& line : lines) block += line + "\r\n";
+    // Lines end at CR LF, CR or LF, as the profile functions read them: a
+    // header they see must be the one found here, or the lines would go
+    // into a section they never read.
     for (size_t begin = 0; begin < file.size();) {
-        size_t newline = file.find('\n', begin);
-        size_t end = newline == std::string::npos ? file.size() : newline;
+        const size_t stop = file.find_first_of("\r\n", begin);
+        const size_t end = stop == std::string::npos ? file.size() : stop;
+        size_t next = end;
+        if (next < file.size() && file[next] == '\r') ++next;
+        if (next < file.size() && file[next] == '\n') ++next;
         if (IsHeaderOf(file, begin, end, section)) {
-            if (newline == std::string::npos) return file + "\r\n" + block;
-            return file.substr(0, newline + 1) + block + file.substr(newline + 1);
+            if (stop == std::string::npos) return file + "\r\n" + block;
+            return file.substr(0, next) + block + file.substr(next);
         }
-        if (newline == std::string::npos) break;
-        begin = newline + 1;
+        if (stop == std::string::npos) break;
+        begin = next;
     }
     // A blank line first, so that whatever the file ends with stays a line of its own.
     return file + "\r\n\r\n[" + section + "]\r\n" + block;

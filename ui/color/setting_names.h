@@ -56,7 +56,8 @@ std::string DefaultUserFileText();
 
 // Inserts `lines` (each without line end) right after the first header line
 // of `section` in the file text `file`, or appends the section at the end
-// when there is none. Every other byte of `file` stays as it is.
+// when there is none. Lines end at CR LF, CR or LF. Every other byte of
+// `file` stays as it is.
 std::string WithLinesInSection(const std::string& file, const std::string& section,
                                const std::vector<std::string>& lines);
 
