@@ -1,7 +1,8 @@
 // The user settings store's text rules against a character-list model of
 // Shift-JIS, and the section writer on arbitrary file texts: it only ever
-// inserts the new lines, right after the section's first header or in a
-// section appended at the end, where the next write finds it again.
+// inserts the new lines, right after the section's first header line (lines
+// end at CR LF, CR or LF) or in a section appended at the end, where the
+// next write finds it again.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -164,19 +165,34 @@ bool IsHeader(const std::string& line, const std::string& section) {
     return ModelEqual(line.substr(b, e - b).c_str(), section.c_str());
 }
 
+// Lines as the profile functions read them: each ends at CR LF, a lone CR
+// or a lone LF; `next` is where the following line begins.
+struct Line {
+    size_t begin, end, next;
+};
+std::vector<Line> Lines(const std::string& file) {
+    std::vector<Line> out;
+    size_t begin = 0;
+    for (size_t i = 0; i < file.size(); ++i) {
+        if (file[i] != '\r' && file[i] != '\n') continue;
+        const size_t next = file.compare(i, 2, "\r\n") == 0 ? i + 2 : i + 1;
+        out.push_back({begin, i, next});
+        begin = next;
+        i = next - 1;
+    }
+    if (begin < file.size()) out.push_back({begin, file.size(), file.size()});
+    return out;
+}
+
 // Where the lines go in `file`: just after the first header line of the
-// section (the newline added when the header ends the file), or npos.
+// section (the line end added when the header ends the file), or npos.
 size_t InsertionPoint(const std::string& file, const std::string& section, bool& headerEndsFile) {
     headerEndsFile = false;
-    for (size_t begin = 0; begin < file.size();) {
-        const size_t newline = file.find('\n', begin);
-        const size_t end = newline == std::string::npos ? file.size() : newline;
-        if (IsHeader(file.substr(begin, end - begin), section)) {
-            headerEndsFile = newline == std::string::npos;
-            return end + (headerEndsFile ? 0 : 1);
+    for (const Line& line : Lines(file))
+        if (IsHeader(file.substr(line.begin, line.end - line.begin), section)) {
+            headerEndsFile = line.next == line.end;
+            return line.next;
         }
-        begin = end + 1;
-    }
     return std::string::npos;
 }
 
@@ -211,8 +227,10 @@ void CheckSectionWrite(const std::string& file, const std::string& section, cons
         CheckInserted(file, result, at, added, block);
     }
 
-    // The next write finds the same header again; an appended one when its
-    // name is plain.
+    // The next write finds the same header again (an appended one when its
+    // name is plain), as long as the lines hold no line ends of their own.
+    for (const std::string& line : lines)
+        if (line.find_first_of("\r\n") != std::string::npos) return;
     const bool plain = section.find_first_of(std::string("\r\n\t \0", 5)) == std::string::npos;
     if (at == std::string::npos && !plain) return;
     const std::vector<std::string> more = {"Next=1"};
