@@ -1,6 +1,7 @@
 #include "host/host_session.h"
 
 #include <commctrl.h>
+#include <prsht.h>
 
 #include <cstring>
 #include <string>
@@ -122,6 +123,35 @@ WORD HostSession::Forward(int32_t kind, HWND page, UINT message, WPARAM wParam, 
 
     const SEGPTR16 args[3] = {messageSegment.Pointer(), m_current16, m_defaults16};
     return LOWORD(StandInCall16(1, args, 3));
+}
+
+bool HostSession::ForwardPageMessage(int32_t kind, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
+                                     WORD* answer) {
+    switch (message) {
+    case WM_INITDIALOG:
+    case WM_DRAWITEM:
+    case WM_COMMAND:
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(page, &ps);
+        EndPaint(page, &ps);
+        break;
+    }
+    case WM_HSCROLL:
+        if (kind != PageKindColor) return false;
+        break;
+    case WM_NOTIFY: {
+        const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+        if (code != static_cast<UINT>(PSN_SETACTIVE) && code != static_cast<UINT>(PSN_KILLACTIVE)) return false;
+        break;
+    }
+    default:
+        return false;
+    }
+    const WORD result = Forward(kind, page, message, wParam, lParam);
+    if (answer) *answer = result;
+    return true;
 }
 
 void HostSession::RenderingTable(const ColorAdjustment& color, uint8_t* table) {

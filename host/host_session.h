@@ -21,6 +21,12 @@ public:
 
     // Sends one page message as the 16-bit driver does; returns its Boolean.
     WORD Forward(int32_t kind, HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+    // The driver's page procedure for one window message: forwards what the
+    // driver forwards (init, paint once validated, draw item, command, the
+    // Color page's horizontal scroll, set and kill active) and tells whether
+    // it did; `answer` receives the page's Boolean.
+    bool ForwardPageMessage(int32_t kind, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
+                            WORD* answer = nullptr);
     // Asks for the rendering data table of `color` (RdtBytes into `table`).
     void RenderingTable(const ColorAdjustment& color, uint8_t* table);
 

@@ -25,34 +25,9 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     const int32_t kind = static_cast<int32_t>(GetWindowLongPtrA(page, GWLP_USERDATA));
     if (!kind || !g_session) return FALSE;
 
-    switch (message) {
-    case WM_INITDIALOG:
-        g_session->Forward(kind, page, message, wParam, lParam);
-        return TRUE;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(page, &ps);
-        EndPaint(page, &ps);
-        g_session->Forward(kind, page, message, wParam, lParam);
-        return TRUE;
-    }
-    case WM_DRAWITEM:
-    case WM_COMMAND:
-        g_session->Forward(kind, page, message, wParam, lParam);
-        return TRUE;
-    case WM_HSCROLL:
-        if (kind != PageKindColor) return FALSE;
-        g_session->Forward(kind, page, message, wParam, lParam);
-        return TRUE;
-    case WM_NOTIFY: {
-        const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
-        if (code != static_cast<UINT>(PSN_SETACTIVE) && code != static_cast<UINT>(PSN_KILLACTIVE)) return FALSE;
-        g_session->Forward(kind, page, message, wParam, lParam);
-        SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);  // accept the change of page
-        return TRUE;
-    }
-    }
-    return FALSE;
+    if (!g_session->ForwardPageMessage(kind, page, message, wParam, lParam)) return FALSE;
+    if (message == WM_NOTIFY) SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);  // accept the change of page
+    return TRUE;
 }
 
 struct SheetPages {

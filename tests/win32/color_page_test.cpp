@@ -143,22 +143,10 @@ protected:
 
     static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         ColorPageTest* t = s_test;
-        if (!t || !t->session.IsOpen()) return message == WM_INITDIALOG;
-        switch (message) {
-        case WM_DRAWITEM:
-        case WM_COMMAND:
-        case WM_HSCROLL:
-            t->session.Forward(PageKindColor, window, message, wParam, lParam);
-            return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            EndPaint(window, &ps);
-            t->session.Forward(PageKindColor, window, message, wParam, lParam);
-            return TRUE;
-        }
-        }
-        return message == WM_INITDIALOG;
+        // Init and page changes are sent by the test itself.
+        if (!t || !t->session.IsOpen() || message == WM_INITDIALOG || message == WM_NOTIFY)
+            return message == WM_INITDIALOG;
+        return t->session.ForwardPageMessage(PageKindColor, window, message, wParam, lParam);
     }
 
     static ColorPageTest* s_test;

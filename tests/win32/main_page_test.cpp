@@ -117,27 +117,7 @@ protected:
     static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         MainPageTest* t = s_test;
         if (!t || !t->forwarding) return message == WM_INITDIALOG;
-        switch (message) {
-        case WM_INITDIALOG:
-        case WM_DRAWITEM:
-        case WM_COMMAND:
-            t->session.Forward(PageKindMain, window, message, wParam, lParam);
-            return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            EndPaint(window, &ps);
-            t->session.Forward(PageKindMain, window, message, wParam, lParam);
-            return TRUE;
-        }
-        case WM_NOTIFY: {
-            UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
-            if (code != static_cast<UINT>(PSN_SETACTIVE) && code != static_cast<UINT>(PSN_KILLACTIVE)) return FALSE;
-            t->session.Forward(PageKindMain, window, message, wParam, lParam);
-            return TRUE;
-        }
-        }
-        return FALSE;
+        return t->session.ForwardPageMessage(PageKindMain, window, message, wParam, lParam);
     }
 
     static MainPageTest* s_test;

@@ -226,36 +226,17 @@ protected:
         for (int i = 0; i < 4; ++i)
             if (t->pages[i] == window) index = i;
         if (index < 0) return FALSE;
-        switch (message) {
-        case WM_INITDIALOG:
-        case WM_DRAWITEM:
-        case WM_COMMAND:
-            t->Send(index, window, message, wParam, lParam);
-            return TRUE;
-        case WM_HSCROLL:
-            if (Pages[index].Kind != PageKindColor) return FALSE;
-            t->Send(index, window, message, wParam, lParam);
-            return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            EndPaint(window, &ps);
-            t->Send(index, window, message, wParam, lParam);
-            return TRUE;
-        }
-        case WM_NOTIFY: {
-            const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
-            if (code != static_cast<UINT>(PSN_SETACTIVE) && code != static_cast<UINT>(PSN_KILLACTIVE)) return FALSE;
-            t->Send(index, window, message, wParam, lParam);
-            return TRUE;
-        }
-        }
-        return FALSE;
+        WORD answer = 0;
+        if (!t->session.ForwardPageMessage(Pages[index].Kind, window, message, wParam, lParam, &answer)) return FALSE;
+        t->Check(index, message, wParam, answer);
+        return TRUE;
     }
 
     void Send(int index, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        Check(index, message, wParam, session.Forward(Pages[index].Kind, window, message, wParam, lParam));
+    }
+    void Check(int index, UINT message, WPARAM wParam, WORD result) {
         ++calls;
-        const WORD result = session.Forward(Pages[index].Kind, window, message, wParam, lParam);
         if (result != 1 && failures.size() < 20)
             failures.push_back(Where() + " page " + std::to_string(Pages[index].Kind) + " message " +
                                std::to_string(message) + " wParam " + std::to_string(wParam) + " answered " +

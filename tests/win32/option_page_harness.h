@@ -90,27 +90,7 @@ protected:
     static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         OptionPageHarness* t = s_harness;
         if (!t) return message == WM_INITDIALOG;
-        switch (message) {
-        case WM_INITDIALOG:
-        case WM_DRAWITEM:
-        case WM_COMMAND:
-            t->session.Forward(PageKindOption, window, message, wParam, lParam);
-            return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            EndPaint(window, &ps);
-            t->session.Forward(PageKindOption, window, message, wParam, lParam);
-            return TRUE;
-        }
-        case WM_NOTIFY: {
-            const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
-            if (code != static_cast<UINT>(PSN_SETACTIVE) && code != static_cast<UINT>(PSN_KILLACTIVE)) return FALSE;
-            t->session.Forward(PageKindOption, window, message, wParam, lParam);
-            return TRUE;
-        }
-        }
-        return FALSE;
+        return t->session.ForwardPageMessage(PageKindOption, window, message, wParam, lParam);
     }
 
     static inline OptionPageHarness* s_harness = nullptr;
