@@ -1,5 +1,6 @@
 #include "ui/color/setting_names.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -119,17 +120,29 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// True when the line [begin, end) is the header of `section`: "[name]"
-// with blanks allowed around the line and the name, name case ignored.
+bool IsLead(char c) { return IsLeadByte(static_cast<unsigned char>(c)); }
+
+// Where the line that starts at `begin` ends, read as the profile functions
+// read the file: by characters, so that a lead byte takes the byte after it
+// even when that is a CR or LF.
+size_t LineEnd(const std::string& file, size_t begin) {
+    size_t i = begin;
+    while (i < file.size() && file[i] != '\r' && file[i] != '\n') i += IsLead(file[i]) ? 2 : 1;
+    return std::min(i, file.size());
+}
+
+// True when the line [begin, end) is a header of `section`: "[name]" with
+// blanks allowed around the line and the name, name case ignored. What
+// follows the first "]" does not count, as for the profile functions.
 bool IsHeaderOf(const std::string& file, size_t begin, size_t end, const std::string& section) {
     while (begin < end && IsBlank(file[begin])) ++begin;
-    while (end > begin && IsBlank(file[end - 1])) --end;
-    if (end - begin < 2 || file[begin] != '[' || file[end - 1] != ']') return false;
-    ++begin;
-    --end;
-    while (begin < end && IsBlank(file[begin])) ++begin;
-    while (end > begin && IsBlank(file[end - 1])) --end;
-    return EqualIgnoringCase(file.substr(begin, end - begin).c_str(), section.c_str());
+    if (begin == end || file[begin] != '[') return false;
+    size_t close = ++begin;
+    while (close < end && file[close] != ']') close += IsLead(file[close]) ? 2 : 1;
+    if (close >= end) return false;
+    while (begin < close && IsBlank(file[begin])) ++begin;
+    while (close > begin && IsBlank(file[close - 1])) --close;
+    return EqualIgnoringCase(file.substr(begin, close - begin).c_str(), section.c_str());
 }
 
 }  // namespace
@@ -138,20 +151,18 @@ std::string WithLinesInSection(const std::string& file, const std::string& secti
                                const std::vector<std::string>& lines) {
     std::string block;
     for (const std::string& line : lines) block += line + "\r\n";
-    // Lines end at CR LF, CR or LF, as the profile functions read them: a
-    // header they see must be the one found here, or the lines would go
-    // into a section they never read.
+    // Lines as the profile functions read them: a header they see must be
+    // the one found here, or the lines would go into a section they never
+    // read (and the next repair would add them again).
     for (size_t begin = 0; begin < file.size();) {
-        const size_t stop = file.find_first_of("\r\n", begin);
-        const size_t end = stop == std::string::npos ? file.size() : stop;
+        const size_t end = LineEnd(file, begin);
         size_t next = end;
         if (next < file.size() && file[next] == '\r') ++next;
         if (next < file.size() && file[next] == '\n') ++next;
         if (IsHeaderOf(file, begin, end, section)) {
-            if (stop == std::string::npos) return file + "\r\n" + block;
+            if (end == file.size()) return file + "\r\n" + block;
             return file.substr(0, next) + block + file.substr(next);
         }
-        if (stop == std::string::npos) break;
         begin = next;
     }
     // A blank line first, so that whatever the file ends with stays a line of its own.

@@ -56,8 +56,10 @@ std::string DefaultUserFileText();
 
 // Inserts `lines` (each without line end) right after the first header line
 // of `section` in the file text `file`, or appends the section at the end
-// when there is none. Lines end at CR LF, CR or LF. Every other byte of
-// `file` stays as it is.
+// when there is none. Lines are read as the profile functions read them:
+// by characters (a lead byte takes the byte after it), ending at CR LF, CR
+// or LF; a header is "[name]", whatever follows the first "]" aside. Every
+// other byte of `file` stays as it is.
 std::string WithLinesInSection(const std::string& file, const std::string& section,
                                const std::vector<std::string>& lines);
 
