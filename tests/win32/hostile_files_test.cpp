@@ -8,7 +8,9 @@
 //
 // ctest runs a fixed seed. A long run:
 //   QV_FILES_CASES=5000 QV_FILES_SEED=7 scripts/wine-run hostile_files_test.exe
-// A failure names its seed and case number; the same seed repeats the cases.
+// A failure names its seed and case number; the same seed repeats the cases,
+// QV_FILES_FROM=n starts at case n (the earlier ones are drawn, not run) and
+// QV_FILES_SAVE=1 keeps every damaged settings file in the test's folder.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -1070,6 +1072,7 @@ protected:
         const int objects = GdiObjectCount();
         const int holders = LiveGdiHolders();
         const DWORD start = GetTickCount();
+        const long from = EnvNumber("QV_FILES_FROM", 0);
         const long total = cases + static_cast<long>(fixed.size());
         for (step = 0; step < total; ++step) {
             std::vector<uint8_t> bytes;
@@ -1082,6 +1085,7 @@ protected:
                 bytes = mutator.Make();
                 what = mutator.Describe();
                 pristine = mutator.Pristine();
+                if (step - static_cast<long>(fixed.size()) < from) continue;
             }
             const long painted = closer.Painted();
             const long draws = drawn ? *drawn : 0;
@@ -1096,7 +1100,7 @@ protected:
             ASSERT_EQ(LiveGdiHolders(), holders) << Where();
             ASSERT_EQ(GdiObjectCount(), objects) << Where() << ": GDI objects of the " << dialogName;
         }
-        printf("seed %u: %ld pictures in the %s (%ld undamaged), %lu ms\n", seed, step, dialogName, pristines,
+        printf("seed %u: %ld pictures in the %s (%ld undamaged), %lu ms\n", seed, step - from, dialogName, pristines,
                static_cast<unsigned long>(GetTickCount() - start));
     }
 
