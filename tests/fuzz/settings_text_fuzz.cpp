@@ -1,8 +1,8 @@
 // The user settings store's text rules against a character-list model of
 // Shift-JIS, and the section writer on arbitrary file texts: it only ever
 // inserts the new lines, right after the section's first header line (lines
-// end at CR LF, CR or LF) or in a section appended at the end, where the
-// next write finds it again.
+// read by characters, ending at CR LF, CR or LF) or in a section appended at
+// the end, where the next write finds it again.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -153,32 +153,45 @@ void CheckAbsentProbe(const std::string& value, bool stored) {
 
 // Whether the line is "[section]", with blanks and a CR allowed around the
 // line and the name, and the name compared as the store compares names.
+// The profile functions read the file by characters: a lead byte takes the
+// byte after it whatever that is, a CR or LF included.
+bool Lead(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+
+// "[name]" with blanks before it and around the name, the name up to the
+// first "]"; whatever follows that "]" does not count.
 bool IsHeader(const std::string& line, const std::string& section) {
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    size_t b = 0, e = line.size();
-    while (b < e && blank(line[b])) ++b;
-    while (e > b && blank(line[e - 1])) --e;
-    if (e - b < 2 || line[b] != '[' || line[e - 1] != ']') return false;
-    ++b, --e;
+    size_t b = 0;
+    while (b < line.size() && blank(line[b])) ++b;
+    if (b == line.size() || line[b] != '[') return false;
+    size_t e = ++b;
+    while (e < line.size() && line[e] != ']') e += Lead(line[e]) ? 2 : 1;
+    if (e >= line.size()) return false;
     while (b < e && blank(line[b])) ++b;
     while (e > b && blank(line[e - 1])) --e;
     return ModelEqual(line.substr(b, e - b).c_str(), section.c_str());
 }
 
 // Lines as the profile functions read them: each ends at CR LF, a lone CR
-// or a lone LF; `next` is where the following line begins.
+// or a lone LF that is not the second byte of a character; `next` is where
+// the following line begins.
 struct Line {
     size_t begin, end, next;
 };
 std::vector<Line> Lines(const std::string& file) {
     std::vector<Line> out;
     size_t begin = 0;
-    for (size_t i = 0; i < file.size(); ++i) {
-        if (file[i] != '\r' && file[i] != '\n') continue;
+    for (size_t i = 0; i < file.size();) {
+        if (file[i] != '\r' && file[i] != '\n') {
+            i += Lead(file[i]) ? 2 : 1;
+            continue;
+        }
         const size_t next = file.compare(i, 2, "\r\n") == 0 ? i + 2 : i + 1;
         out.push_back({begin, i, next});
-        begin = next;
-        i = next - 1;
+        begin = i = next;
     }
     if (begin < file.size()) out.push_back({begin, file.size(), file.size()});
     return out;
@@ -231,7 +244,10 @@ void CheckSectionWrite(const std::string& file, const std::string& section, cons
     // name is plain), as long as the lines hold no line ends of their own.
     for (const std::string& line : lines)
         if (line.find_first_of("\r\n") != std::string::npos) return;
-    const bool plain = section.find_first_of(std::string("\r\n\t \0", 5)) == std::string::npos;
+    // An appended header is found again when its name reads back as written:
+    // printable single-byte characters, no blanks and no "]".
+    bool plain = true;
+    for (char c : section) plain = plain && c > ' ' && c < 0x7F && c != ']';
     if (at == std::string::npos && !plain) return;
     const std::vector<std::string> more = {"Next=1"};
     const std::string again = WithLinesInSection(result, section, more);
