@@ -30,6 +30,8 @@
 #include "host/host_resource.h"
 #include "host/host_session.h"
 #include "host/job/default_settings.h"
+#include "tests/win32/process_objects.h"
+#include "tests/win32/record_guard.h"
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
 #include "ui/color/setting_names.h"
@@ -557,11 +559,7 @@ protected:
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("QV3810ui.dll"), "QvUseUserSettingsFile")));
         ASSERT_NE(use, nullptr);
         use(path.c_str());
-        // The current record starts a page of host memory of its own; the
-        // rest of that page is guard bytes.
-        guardBegin = reinterpret_cast<uint8_t*>(&session.Current() + 1);
-        guardEnd = reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(&session.Current()) | 0xFFF) + 1);
-        memset(guardBegin, GuardByte, guardEnd - guardBegin);
+        guard.Arm(session.Current());
         frame = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 40, 40, 560, 560, nullptr,
                                 nullptr, nullptr, nullptr);
         s_test = this;
@@ -572,27 +570,10 @@ protected:
     static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         HostileSettingsFiles* t = s_test;
         if (!t) return message == WM_INITDIALOG;
-        switch (message) {
-        case WM_INITDIALOG:
-        case WM_DRAWITEM:
-        case WM_COMMAND:
-            t->Send(window, message, wParam, lParam);
-            return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(window, &ps);
-            EndPaint(window, &ps);
-            t->Send(window, message, wParam, lParam);
-            return TRUE;
-        }
-        case WM_NOTIFY: {
-            const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
-            if (code != static_cast<UINT>(PSN_SETACTIVE) && code != static_cast<UINT>(PSN_KILLACTIVE)) return FALSE;
-            t->Send(window, message, wParam, lParam);
-            return TRUE;
-        }
-        }
-        return FALSE;
+        WORD answer = 0;
+        if (!t->session.ForwardPageMessage(PageKindColor, window, message, wParam, lParam, &answer)) return FALSE;
+        if (answer != 1) ADD_FAILURE() << t->Where() << ": message " << message << " answered " << answer;
+        return TRUE;
     }
     void Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         const WORD result = session.Forward(PageKindColor, window, message, wParam, lParam);
@@ -628,11 +609,8 @@ protected:
         Pump();
         const auto open = DialogCloser::OpenDialogs();
         EXPECT_TRUE(open.empty()) << Where() << ": a dialog stayed open";
-        for (const uint8_t* p = guardBegin; p < guardEnd; ++p)
-            if (*p != GuardByte) {
-                ADD_FAILURE() << Where() << ": byte " << (p - guardBegin) << " behind the current record changed";
-                break;
-            }
+        if (const ptrdiff_t at = guard.FirstChange())
+            ADD_FAILURE() << Where() << ": guard byte at " << at << " from the current record changed";
     }
 
     using Damage = void (*)(std::string& text, const SettingsFile& base);
@@ -681,8 +659,7 @@ protected:
     HostSession session;
     HWND frame = nullptr;
     HWND page = nullptr;
-    uint8_t* guardBegin = nullptr;
-    uint8_t* guardEnd = nullptr;
+    RecordGuard guard;
 };
 
 // Damage that random runs found. A header ended by a CR alone: the profile
@@ -973,29 +950,6 @@ private:
     std::string m_done;
     bool m_pristine = true;
 };
-
-// GDI objects of the process: the platform's count where it reports one,
-// otherwise the used entries of the process's GDI handle table.
-int GdiObjectCount() {
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported) return static_cast<int>(reported);
-    struct Entry {
-        uint64_t Object;
-        uint32_t Owner;
-        uint16_t Unique;
-        uint8_t Type;
-        uint8_t Flags;
-        uint64_t User;
-    };
-    auto* teb = reinterpret_cast<uint8_t*>(NtCurrentTeb());
-    auto* peb = *reinterpret_cast<uint8_t**>(teb + 0x60);
-    const auto* table = *reinterpret_cast<Entry**>(peb + 0xF8);
-    if (!table) return -1;
-    int count = 0;
-    for (int i = 0; i < 0x10000; ++i)
-        if (table[i].Type) ++count;
-    return count;
-}
 
 const char* const SampleNames[] = {"QV3810A1.BMP", "QV3810A2.BMP", "QV3810A3.BMP", "QV3810A4.BMP"};
 

@@ -26,13 +26,13 @@
 #include "host/host_resource.h"
 #include "host/host_session.h"
 #include "host/job/default_settings.h"
+#include "tests/win32/record_guard.h"
 #include "ui/common/host_controls.h"
 
 namespace {
 
 constexpr uint32_t DefaultSeed = 20261207;
 constexpr long DefaultMessages = 20000;
-constexpr uint8_t GuardByte = 0xA5;
 
 long EnvNumber(const char* name, long fallback) {
     char text[32] = {};
@@ -191,14 +191,8 @@ protected:
         defaults = MakeDefaultSettings();
         ASSERT_TRUE(session.Open(defaults, defaults));
         s_storm = this;
-        // The current record lies inside a page of host memory of its own;
-        // the rest of that page, before and after it, is guard bytes.
-        record = reinterpret_cast<uint8_t*>(&session.Current());
-        pageBegin = reinterpret_cast<uint8_t*>(reinterpret_cast<uintptr_t>(record) & ~uintptr_t{0xFFF});
-        pageEnd = pageBegin + 0x1000;
-        ASSERT_GT(record, pageBegin) << "no room for guard bytes before the current record";
-        memset(pageBegin, GuardByte, record - pageBegin);
-        memset(record + sizeof(PrintSettings), GuardByte, pageEnd - record - sizeof(PrintSettings));
+        guard.Arm(session.Current());
+        ASSERT_TRUE(guard.GuardsBothSides());
         for (int i = 0; i < 4; ++i) {
             frames[i] = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20 + 10 * i,
                                         20 + 10 * i, 470, 480, nullptr, nullptr, nullptr, nullptr);
@@ -379,12 +373,9 @@ protected:
             ADD_FAILURE() << Where() << ": the default record changed";
             return false;
         }
-        for (const uint8_t* p = pageBegin; p < pageEnd; ++p) {
-            if (p == record) p += sizeof(PrintSettings);
-            if (*p != GuardByte) {
-                ADD_FAILURE() << Where() << ": guard byte at " << (p - record) << " from the current record changed";
-                return false;
-            }
+        if (const ptrdiff_t at = guard.FirstChange()) {
+            ADD_FAILURE() << Where() << ": guard byte at " << at << " from the current record changed";
+            return false;
         }
         const auto open = DialogCloser::OpenDialogs();
         if (!open.empty()) {
@@ -407,9 +398,7 @@ protected:
     HWND frames[4] = {};
     HWND pages[4] = {};
     int creating = -1;
-    uint8_t* pageBegin = nullptr;
-    uint8_t* record = nullptr;
-    uint8_t* pageEnd = nullptr;
+    RecordGuard guard;
     std::vector<std::string> failures;
 };
 
