@@ -21,6 +21,7 @@
 #include "host/host_resource.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
+#include "tests/win32/test_support.h"
 #include "ui/color/color_resource.h"
 #include "ui/color/setting_names.h"
 #include "ui/common/host_controls.h"
@@ -32,15 +33,6 @@ namespace {
 
 const char CurrentSettings[] = "現在の設定";
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // One section of the settings file: a name and values base+1 .. base+12.
 std::string Section(int n, const std::string& name, int base = 0) {
@@ -61,8 +53,6 @@ std::string ListItem(HWND window, int index) {
 }
 int ListCount(HWND window) { return static_cast<int>(SendDlgItemMessageA(window, IDC_USER_SETTINGS, CB_GETCOUNT, 0, 0)); }
 int Selected(HWND window) { return static_cast<int>(SendDlgItemMessageA(window, IDC_USER_SETTINGS, CB_GETCURSEL, 0, 0)); }
-bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
-bool Enabled(HWND window, int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
 
 std::string LibraryString(UINT id) {
     char text[256] = {};

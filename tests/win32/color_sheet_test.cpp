@@ -15,6 +15,7 @@
 #include "host/automation.h"
 #include "host/capture.h"
 #include "tests/win32/process_objects.h"
+#include "tests/win32/test_support.h"
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
 #include "ui/adjust/classic_controls.h"
@@ -193,23 +194,9 @@ void ExpectMappedThroughTable(const Picture& source, const MappedPicture& mapped
 
 HWND CurrentPage(HWND sheet) { return PropSheet_GetCurrentPageHwnd(sheet); }
 
-std::string Text(HWND dialog, int id) {
-    char buffer[64] = {};
-    GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
-    return buffer;
-}
 
 int ScrollPos(HWND dialog, int id) { return GetScrollPos(GetDlgItem(dialog, id), SB_CTL); }
 
-int ComboSelection(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0)); }
-
-std::string ComboText(HWND dialog, int id, int index) {
-    char buffer[64] = {};
-    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
-
-bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
 void SendScroll(HWND page, int bar, int code, int position = 0) {
     SendMessageA(page, WM_HSCROLL, MAKEWPARAM(code, static_cast<WORD>(position)),
@@ -321,10 +308,10 @@ TEST_F(ColorSheetTest, UserModeShowsBothPagesLoadedFromTheCurrentSettings) {
                                            HWND tabs = PropSheet_GetTabControl(s);
                                            EXPECT_EQ(TabCtrl_GetItemCount(tabs), 2);
                                            EXPECT_EQ(SendDlgItemMessageA(page, IDC_ADJ_SAMPLE_LIST, CB_GETCOUNT, 0, 0), 4);
-                                           EXPECT_EQ(ComboText(page, IDC_ADJ_SAMPLE_LIST, 2), "ヨット");
-                                           EXPECT_EQ(ComboSelection(page, IDC_ADJ_SAMPLE_LIST), 1);
-                                           EXPECT_EQ(ComboText(page, IDC_ADJ_BASE_LIST, 1), "ﾉｰﾏﾙ");
-                                           EXPECT_EQ(ComboSelection(page, IDC_ADJ_BASE_LIST), 1);  // code 1
+                                           EXPECT_EQ(ListItem(page, IDC_ADJ_SAMPLE_LIST, 2), "ヨット");
+                                           EXPECT_EQ(Selected(page, IDC_ADJ_SAMPLE_LIST), 1);
+                                           EXPECT_EQ(ListItem(page, IDC_ADJ_BASE_LIST, 1), "ﾉｰﾏﾙ");
+                                           EXPECT_EQ(Selected(page, IDC_ADJ_BASE_LIST), 1);  // code 1
                                            const int values[] = {2, -3, 4, 5, -6, 7};
                                            for (int i = 0; i < 6; ++i) {
                                                int low = 0, high = 0;
@@ -416,8 +403,8 @@ TEST_F(ColorSheetTest, ResetRestoresSampleAndBaseColorFromTheDefaults) {
                                        Inspect([&](HWND) { builds = PreviewTableBuilds(); }), Click(IDC_ADJ_RESET),
                                        Inspect([&](HWND s) {
                                            HWND page = CurrentPage(s);
-                                           EXPECT_EQ(ComboSelection(page, IDC_ADJ_SAMPLE_LIST), 3);
-                                           EXPECT_EQ(ComboSelection(page, IDC_ADJ_BASE_LIST), 2);  // code 2
+                                           EXPECT_EQ(Selected(page, IDC_ADJ_SAMPLE_LIST), 3);
+                                           EXPECT_EQ(Selected(page, IDC_ADJ_BASE_LIST), 2);  // code 2
                                            const int values[] = {-1, 1, -2, 2, -3, 3};
                                            for (int i = 0; i < 6; ++i) {
                                                EXPECT_EQ(ScrollPos(page, ColorScrollBars[i]), values[i]);
@@ -437,7 +424,7 @@ TEST_F(ColorSheetTest, UnknownBaseColorShowsNoSelectionAndPreviewsWithTheNormalT
     const INT_PTR result = Run(sheet, {Inspect([&](HWND s) {
                                            HWND page = CurrentPage(s);
                                            UpdateWindow(page);
-                                           EXPECT_EQ(ComboSelection(page, IDC_ADJ_BASE_LIST), -1);
+                                           EXPECT_EQ(Selected(page, IDC_ADJ_BASE_LIST), -1);
                                            EXPECT_EQ(ScrollPos(page, IDC_ADJ_BRIGHT_BAR), 10);
                                            EXPECT_EQ(Text(page, IDC_ADJ_BRIGHT_VALUE), "25");
                                        }),

@@ -32,6 +32,7 @@
 #include "host/job/default_settings.h"
 #include "tests/win32/process_objects.h"
 #include "tests/win32/record_guard.h"
+#include "tests/win32/test_support.h"
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
 #include "ui/color/setting_names.h"
@@ -49,11 +50,6 @@ constexpr uint32_t DefaultSeed = 20261207;
 constexpr long DefaultSettingsCases = 70;
 constexpr long DefaultPictureCases = 50;  // per dialog
 
-long EnvNumber(const char* name, long fallback) {
-    char text[32] = {};
-    if (!GetEnvironmentVariableA(name, text, sizeof text)) return fallback;
-    return strtol(text, nullptr, 0);
-}
 
 uint32_t Seed() { return static_cast<uint32_t>(EnvNumber("QV_FILES_SEED", DefaultSeed)); }
 long Cases(long fallback) { return EnvNumber("QV_FILES_CASES", fallback); }
@@ -66,21 +62,7 @@ std::string TempFolder(const char* name) {
     return folder;
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
-void WriteBytes(const std::string& path, const void* bytes, size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
-}
-void WriteBytes(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes.data(), bytes.size()); }
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    WriteBytes(path, bytes.data(), bytes.size());
-}
 
 template <class T, size_t N>
 const T& Pick(std::mt19937& rng, const T (&items)[N]) {

@@ -20,6 +20,7 @@
 #include "host/host_resource.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
+#include "tests/win32/test_support.h"
 #include "ui/common/host_controls.h"
 
 using namespace automation;
@@ -39,23 +40,6 @@ enum {
     ModeSpeed = 2005, ModeStandard = 1042, ModeQuality = 2006, NoticeCheck = 2423,
 };
 
-std::string Text(HWND window, int id) {
-    char buffer[256] = {};
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string ListItem(HWND window, int id, int index) {
-    char buffer[256] = {};
-    SendDlgItemMessageA(window, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
-
-int Count(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCOUNT, 0, 0)); }
-int Selected(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0)); }
-bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
-bool Enabled(HWND window, int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
-bool Visible(HWND window, int id) { return IsWindowVisible(GetDlgItem(window, id)) != FALSE; }
 
 HICON LibraryIcon(int id) { return LoadIconA(GetModuleHandleA("QV3810ui.dll"), MAKEINTRESOURCEA(id)); }
 HICON ButtonIcon(HWND dialog, int id) {

@@ -27,6 +27,7 @@
 #include "host/host_session.h"
 #include "host/job/default_settings.h"
 #include "tests/win32/record_guard.h"
+#include "tests/win32/test_support.h"
 #include "ui/common/host_controls.h"
 
 namespace {
@@ -34,11 +35,6 @@ namespace {
 constexpr uint32_t DefaultSeed = 20261207;
 constexpr long DefaultMessages = 20000;
 
-long EnvNumber(const char* name, long fallback) {
-    char text[32] = {};
-    if (!GetEnvironmentVariableA(name, text, sizeof text)) return fallback;
-    return strtol(text, nullptr, 0);
-}
 
 struct PageSpec {
     int32_t Kind;

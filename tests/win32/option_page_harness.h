@@ -15,22 +15,9 @@
 #include "host/host_resource.h"
 #include "host/host_session.h"
 #include "host/job/default_settings.h"
+#include "tests/win32/test_support.h"
 #include "ui/common/host_controls.h"
 
-inline bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
-inline bool Enabled(HWND window, int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
-inline int Selected(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0)); }
-inline int Count(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCOUNT, 0, 0)); }
-inline std::string Text(HWND window, int id) {
-    char buffer[256] = {};
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-}
-inline std::string ListItem(HWND window, int id, int index) {
-    char buffer[256] = {};
-    SendDlgItemMessageA(window, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
 
 // Where pictures go: QV_SCREENSHOT_DIR, or a folder in the temporary directory.
 inline std::string ShotPath(const char* name) {

@@ -14,6 +14,7 @@
 #include "tests/win32/shot_path.h"
 #include "host/automation.h"
 #include "host/job/default_settings.h"
+#include "tests/win32/test_support.h"
 #include "ui/color/color_resource.h"
 #include "ui/color/registration_dialog.h"
 #include "ui/color/user_settings_store.h"
@@ -26,12 +27,6 @@ using namespace automation;
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string Value(int section, const char* key, const std::string& path) {
     char buffer[256];
@@ -39,13 +34,6 @@ std::string Value(int section, const char* key, const std::string& path) {
     return buffer;
 }
 
-std::string Text(HWND window, int id) {
-    char buffer[512] = {};
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-}
-bool Enabled(HWND window, int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
-bool Visible(HWND window, int id) { return IsWindowVisible(GetDlgItem(window, id)) != FALSE; }
 int ListCount(HWND window) { return static_cast<int>(SendDlgItemMessageA(window, IDC_REG_LIST, LB_GETCOUNT, 0, 0)); }
 std::string ListItem(HWND window, int index) {
     char buffer[64] = {};

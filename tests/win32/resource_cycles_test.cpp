@@ -20,17 +20,13 @@
 #include "host/job/default_settings.h"
 #include "host/property_sheet.h"
 #include "tests/win32/process_objects.h"
+#include "tests/win32/test_support.h"
 #include "ui/common/host_controls.h"
 #include "ui/main/paper_tables.h"
 #include "ui/option/option_resource.h"
 
 namespace {
 
-long EnvNumber(const char* name, long fallback) {
-    char text[32] = {};
-    if (!GetEnvironmentVariableA(name, text, sizeof text)) return fallback;
-    return strtol(text, nullptr, 0);
-}
 
 constexpr int PaintsPerDialog = 2;
 constexpr int WarmUpCycles = 3;

@@ -10,21 +10,12 @@
 #include <sstream>
 #include <string>
 
+#include "tests/win32/test_support.h"
 #include "ui/color/user_settings_store.h"
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 std::string Value(const std::string& section, const char* key, const std::string& path) {
     char buffer[256];

@@ -16,6 +16,7 @@
 #include "host/host_session.h"
 #include "host/job/default_settings.h"
 #include "host/property_sheet.h"
+#include "tests/win32/test_support.h"
 #include "ui/common/host_controls.h"
 
 namespace {
@@ -27,11 +28,6 @@ std::string UserSettingsFile() {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string Text(HWND window, int id) {
-    char buffer[64] = {};
-    GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-}
 
 class VersionPageTest : public ::testing::Test {
 protected:

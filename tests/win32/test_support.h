@@ -1,0 +1,52 @@
+// Small helpers shared by the Win32 tests: numbers from the environment,
+// whole files, and the state of a dialog's controls.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// A number from the environment (decimal, or hexadecimal with 0x), or `fallback`.
+inline long EnvNumber(const char* name, long fallback) {
+    char text[32] = {};
+    if (!GetEnvironmentVariableA(name, text, sizeof text)) return fallback;
+    return strtol(text, nullptr, 0);
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+inline void WriteBytes(const std::string& path, const void* bytes, size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+}
+inline void WriteBytes(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes.data(), bytes.size()); }
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    WriteBytes(path, bytes.data(), bytes.size());
+}
+
+inline std::string Text(HWND window, int id) {
+    char buffer[512] = {};
+    GetDlgItemTextA(window, id, buffer, sizeof buffer);
+    return buffer;
+}
+inline bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
+inline bool Enabled(HWND window, int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
+inline bool Visible(HWND window, int id) { return IsWindowVisible(GetDlgItem(window, id)) != FALSE; }
+
+// Combo boxes: an item's text, the selection, the number of items.
+inline std::string ListItem(HWND window, int id, int index) {
+    char buffer[256] = {};
+    SendDlgItemMessageA(window, id, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+inline int Selected(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0)); }
+inline int Count(HWND window, int id) { return static_cast<int>(SendDlgItemMessageA(window, id, CB_GETCOUNT, 0, 0)); }
