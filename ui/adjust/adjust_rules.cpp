@@ -1,6 +1,7 @@
 #include "ui/adjust/adjust_rules.h"
 
 #include "ui/adjust/adjust_resource.h"
+#include "ui/common/bitmap_headers.h"
 
 ColorPageLayout ComputeColorPageLayout(const ColorPageLayoutInput& in) {
     ColorPageLayout out{};
@@ -72,68 +73,30 @@ bool DensityControlEnabled(const DensityControlRule& rule, int32_t gannma, int32
     return gannma != 0;
 }
 
-namespace {
-
-uint32_t ReadU16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | p[1] << 8); }
-uint32_t ReadU32(const uint8_t* p) { return ReadU16(p) | ReadU16(p + 2) << 16; }
-
-}  // namespace
-
 bool IsCompleteBitmapFile(const uint8_t* head, size_t headBytes, uint64_t fileSize) {
-    constexpr size_t FileHeader = 14;
-    if (!head || headBytes < FileHeader + 12 || head[0] != 'B' || head[1] != 'M') return false;
-    const uint64_t dataOffset = ReadU32(head + 10);
-    const uint8_t* info = head + FileHeader;
-    const uint32_t infoSize = ReadU32(info);
-
-    uint64_t width, height;
-    uint32_t planes, bits, compression = 0, imageSize = 0, colorsUsed = 0;
-    if (infoSize == 12) {
-        width = ReadU16(info + 4);
-        height = ReadU16(info + 6);
-        planes = ReadU16(info + 8);
-        bits = ReadU16(info + 10);
-    } else if (infoSize >= 40 && infoSize <= 124 && headBytes >= FileHeader + 40) {
-        const int32_t w = static_cast<int32_t>(ReadU32(info + 4));
-        const int32_t h = static_cast<int32_t>(ReadU32(info + 8));
-        if (w <= 0 || h == 0 || h == INT32_MIN) return false;
-        width = static_cast<uint64_t>(w);
-        height = static_cast<uint64_t>(h < 0 ? -static_cast<int64_t>(h) : h);
-        planes = ReadU16(info + 12);
-        bits = ReadU16(info + 14);
-        compression = ReadU32(info + 16);
-        imageSize = ReadU32(info + 20);
-        colorsUsed = ReadU32(info + 32);
-    } else {
-        return false;
-    }
+    BitmapHeaders h;
+    if (!ReadBitmapHeaders(head, headBytes, &h)) return false;
     // Beyond 65536 pixels a side no sample picture is meant; it also keeps the sizes below from overflowing.
-    if (width == 0 || height == 0 || width > 65536 || height > 65536 || planes != 1) return false;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-
-    const uint64_t entryBytes = infoSize == 12 ? 3 : 4;
-    uint64_t colors = bits <= 8 ? (colorsUsed ? colorsUsed : 1u << bits) : colorsUsed;
-    if (bits <= 8 && colors > (1u << bits)) return false;
-    uint64_t tableEnd = FileHeader + infoSize + colors * entryBytes;
+    if (h.Width > 65536 || h.Height > 65536) return false;
 
     uint64_t pixelBytes;
-    const uint64_t stride = (width * bits + 31) / 32 * 4;
-    switch (compression) {
-    case 0:  // uncompressed
-        pixelBytes = stride * height;
+    const uint64_t stride = (static_cast<uint64_t>(h.Width) * h.Bits + 31) / 32 * 4;
+    switch (h.Compression) {
+    case BitmapPlain:
+        pixelBytes = stride * static_cast<uint64_t>(h.Height);
         break;
-    case 3:  // bit fields: three masks follow a 40-byte header
-        if (bits != 16 && bits != 32) return false;
-        if (infoSize == 40) tableEnd += 12;
-        pixelBytes = stride * height;
+    case BitmapBitFields:
+        if (h.Bits != 16 && h.Bits != 32) return false;
+        pixelBytes = stride * static_cast<uint64_t>(h.Height);
         break;
-    case 1:  // run-length, 8 bits
-    case 2:  // run-length, 4 bits
-        if (bits != (compression == 1 ? 8u : 4u) || imageSize == 0) return false;
-        pixelBytes = imageSize;
+    case BitmapRle8:
+    case BitmapRle4:
+        if (h.Bits != (h.Compression == BitmapRle8 ? 8u : 4u) || h.ImageSize == 0) return false;
+        pixelBytes = h.ImageSize;
         break;
     default:
         return false;
     }
-    return dataOffset >= tableEnd && dataOffset <= fileSize && pixelBytes <= fileSize - dataOffset;
+    const uint64_t dataOffset = h.BitsOffset;
+    return dataOffset >= h.TableEnd && dataOffset <= fileSize && pixelBytes <= fileSize - dataOffset;
 }
