@@ -124,4 +124,66 @@ TEST(HostProgram, RdtCommandWritesTheJobsTable) {
     DeleteFileA(out.c_str());
 }
 
+// The save helper of job files and pictures on Win32: read-only files are
+// refused, a failed replacement tells the system's reason, the replacement
+// that Windows 95 can make keeps the old file when it fails, and no
+// temporary file is left behind.
+std::string Contents(const std::string& path) {
+    std::string text;
+    if (FILE* f = fopen(path.c_str(), "rb")) {
+        char buffer[256];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+        fclose(f);
+    }
+    return text;
+}
+
+int FilesIn(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    int count = 0;
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do count += found.cFileName[0] != '.';
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+    return count;
+}
+
+TEST(SaveHelper, RefusesReadOnlyFilesTellsTheReasonAndLeavesNothing) {
+    const std::string folder = TempFolder("qvhost-test-save");
+    const std::string file = folder + "\\t.job", taken = folder + "\\taken", other = folder + "\\t.job.partial";
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(file.c_str());
+    CreateDirectoryA(taken.c_str(), nullptr);
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(other, "mine", 4, error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(file, "old", 3, error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(file, "new", 3, error)) << error;
+    EXPECT_EQ(Contents(file), "new");
+    EXPECT_EQ(Contents(other), "mine");
+
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(WriteFileAtomically(file, "lost", 4, error));
+    EXPECT_EQ(error, "cannot write '" + file + "': the file is read-only");
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Contents(file), "new");
+
+    EXPECT_FALSE(WriteFileAtomically(taken, "x", 1, error));
+    const std::string prefix = "cannot replace '" + taken + "': ";
+    EXPECT_EQ(error.compare(0, prefix.size(), prefix), 0) << error;
+    EXPECT_GT(error.size(), prefix.size() + 3) << error;
+    EXPECT_EQ(error.find("success"), std::string::npos) << error;
+
+    // Without MoveFileEx: replaced, and a failed move keeps the old file.
+    ASSERT_TRUE(WriteFileAtomically(other, "95", 2, error)) << error;
+    EXPECT_TRUE(ReplaceByMoving(other, file));
+    EXPECT_EQ(Contents(file), "95");
+    EXPECT_FALSE(ReplaceByMoving(folder + "\\absent", file));
+    EXPECT_EQ(Contents(file), "95");
+    EXPECT_EQ(FilesIn(folder), 2) << "t.job and the folder taken only";
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(taken.c_str());
+}
+
 }  // namespace
