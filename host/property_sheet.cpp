@@ -125,7 +125,9 @@ std::vector<std::string> ShootPropertySheet(HostSession& session, const std::str
         ShowSheetPage(sheet, i);
         RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         PumpMessages(sheet);
-        std::string path = folder + "\\page-" + HostPages[i].Name + ".png";
+        // The folder's own separator, so that the names read as it was given.
+        const char separator = folder.find('/') != std::string::npos ? '/' : '\\';
+        std::string path = folder + separator + "page-" + HostPages[i].Name + ".png";
         if (!SaveWindowPng(sheet, path)) {
             files.clear();
             break;

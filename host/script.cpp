@@ -16,6 +16,7 @@
 #include "host/job/default_settings.h"
 #include "host/job/text_codec.h"
 #include "host/property_sheet.h"
+#include "tools/common/file_output.h"
 #include "ui/common/resource.h"
 
 using namespace automation;
@@ -55,14 +56,6 @@ std::wstring Wide(const std::string& sjis) {
 // Searched as characters: a Shift-JIS trail byte may equal an ASCII one.
 bool Contains(const std::string& sjis, const std::string& part) {
     return Wide(sjis).find(Wide(part)) != std::wstring::npos;
-}
-
-// A path from the Linux side (under Wine) names the same file on drive Z:.
-std::string HostPath(std::string path) {
-    if (path.empty() || path[0] != '/') return path;
-    path = "Z:" + path;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
 }
 
 enum class ListKind { None, Combo, List };
@@ -478,7 +471,7 @@ private:
 
     void Shot(HWND window, const ScriptStep& s) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        if (!SaveWindowPng(window, HostPath(s.Text))) Fail(s.Line, "could not save the picture " + s.Utf8);
+        if (!SaveWindowPng(window, FilePathFromUtf8(s.Utf8))) Fail(s.Line, "could not save the picture " + s.Utf8);
     }
 
     HostSession& m_session;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -223,19 +224,25 @@ bool ParseJob(const std::string& text, const std::string& name, const PrintSetti
 }
 
 bool LoadJobFile(const std::string& path, const PrintSettings& base, PrintSettings& out, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    errno = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(OpenFile(path, "rb"), std::fclose);
     if (!in) {
-        error = path + ": cannot open the job file";
+        error = path + ": cannot open the job file: " + std::strerror(errno);
         return false;
     }
     std::string text;
-    std::vector<char> chunk(64 * 1024);
-    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
-        text.append(chunk.data(), static_cast<size_t>(in.gcount()));
+    char chunk[64 * 1024];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) {
+        text.append(chunk, n);
         if (text.size() > MaxJobFileBytes) {
             error = path + ": the job file is larger than " + std::to_string(MaxJobFileBytes) + " bytes";
             return false;
         }
+    }
+    if (std::ferror(in.get())) {
+        error = path + ": cannot read the job file: " + std::strerror(errno);
+        return false;
     }
     return ParseJob(text, path, base, out, error);
 }
