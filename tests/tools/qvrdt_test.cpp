@@ -23,10 +23,10 @@ struct Result {
     std::string out, err;
 };
 
-Result RunTool(std::vector<std::string> args) {
+Result RunTool(std::vector<std::string> args, bool progress = false) {
     args.insert(args.begin(), "qvrdt");
     std::ostringstream out, err;
-    const int status = RunQvrdt(args, out, err);
+    const int status = RunQvrdt(args, out, err, progress);
     return {status, out.str(), err.str()};
 }
 
@@ -74,6 +74,9 @@ TEST_F(Qvrdt, BadCommandLinesExitWithTwoAndWriteNothing) {
         {"apply", "--in", Path("missing.png")},           // no output
         {"apply", "--in", Path("missing.png"), "--out", Path("o.png")},
         {"apply", "--in", Path("missing.png"), "--out", Path("o.tiff")},
+        {"table", "--bright", "1", "--bright", "2", "-o", Path("t")},
+        {"table", "-o", Path("t"), "--output", Path("u")},
+        {"table", "--format", "raw", "--format=cube", "-o", Path("t")},
     };
     for (const auto& args : bad) {
         const Result r = RunTool(args);
@@ -264,14 +267,17 @@ TEST_F(Qvrdt, TruncatedOrBrokenImagesAreRefusedAndTheOutputIsKept) {
         std::ofstream(cut, std::ios::binary) << bytes.substr(0, bytes.size() * 2 / 3);
         const Result r = RunTool({"apply", "--in", cut, "--out", Path("out.png")});
         EXPECT_EQ(r.status, 2) << ext;
-        EXPECT_FALSE(r.err.empty());
+        // The refusal names the file and says what is wrong with it.
+        EXPECT_NE(r.err.find(cut + "': truncated " + (ext == std::string("png") ? "PNG" : ext == std::string("bmp") ? "BMP" : "PPM")),
+                  std::string::npos)
+            << r.err;
     }
     std::ofstream(Path("over.ppm"), std::ios::binary) << "P6 1 1 15\n" << std::string("\x0F\x10\x00", 3);
     EXPECT_EQ(RunTool({"apply", "--in", Path("over.ppm"), "--out", Path("out.png")}).status, 2);
     std::ofstream(Path("junk.png"), std::ios::binary) << "not an image at all";
     EXPECT_EQ(RunTool({"apply", "--in", Path("junk.png"), "--out", Path("out.png")}).status, 2);
     EXPECT_EQ(ReadAll(Path("out.png")), "earlier");
-    EXPECT_FALSE(fs::exists(Path("out.png.partial")));
+    EXPECT_EQ(FileCount(), 9u) << "a temporary file was left behind";
 }
 
 TEST_F(Qvrdt, UnwritableOutputFailsWithoutLeavingAFile) {
@@ -281,11 +287,135 @@ TEST_F(Qvrdt, UnwritableOutputFailsWithoutLeavingAFile) {
         EXPECT_EQ(r.status, 2) << format;
         EXPECT_NE(r.err.find("no-such-dir"), std::string::npos) << r.err;
     }
-    // A directory in the way of the rename: the temporary file is removed again.
+    // A directory in the way of the rename: the temporary file is removed
+    // again, and the message gives the rename's own error.
     fs::create_directories(Path("taken"));
-    EXPECT_EQ(RunTool({"table", "-o", Path("taken")}).status, 2);
-    EXPECT_FALSE(fs::exists(Path("taken.partial")));
+    const Result taken = RunTool({"table", "-o", Path("taken")});
+    EXPECT_EQ(taken.status, 2);
+    EXPECT_NE(taken.err.find("cannot replace '" + Path("taken") + "': Is a directory"), std::string::npos) << taken.err;
     EXPECT_EQ(FileCount(), 1u);  // only the directory
+}
+
+// The save helper: a unique temporary name, links written through, the
+// target's permissions kept, read-only targets refused.
+TEST_F(Qvrdt, SavesKeepLinksPermissionsAndOtherFiles) {
+    const fs::perms rw = fs::perms::owner_read | fs::perms::owner_write;
+    struct Case {
+        const char* name;
+        void (*prepare)(const fs::path& dir);
+        int status;
+        const char* says;  // on standard error
+        const char* real;  // the file that holds the table afterwards; nullptr: t.raw is untouched
+        fs::perms mode;    // its permissions afterwards, when not none
+        size_t files;      // entries of the folder afterwards: no temporary file is left
+    };
+    const Case cases[] = {
+        {"a user's file of the old temporary name survives",
+         [](const fs::path& d) { std::ofstream(d / "t.raw.partial") << "mine"; }, 0, "", "t.raw", fs::perms::none, 2},
+        {"a link is written through to its target",
+         [](const fs::path& d) {
+             fs::create_directories(d / "real");
+             std::ofstream(d / "real" / "t.raw") << "old";
+             fs::create_symlink("real/t.raw", d / "t.raw");
+         },
+         0, "", "real/t.raw", fs::perms::none, 2},
+        {"a dangling link makes its target",
+         [](const fs::path& d) { fs::create_symlink("made.raw", d / "t.raw"); }, 0, "", "made.raw", fs::perms::none, 2},
+        {"the target's permissions are kept",
+         [](const fs::path& d) {
+             std::ofstream(d / "t.raw") << "old";
+             fs::permissions(d / "t.raw", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+         },
+         0, "", "t.raw", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read, 1},
+        {"a read-only target is refused",
+         [](const fs::path& d) {
+             std::ofstream(d / "t.raw") << "old";
+             fs::permissions(d / "t.raw", fs::perms::owner_read | fs::perms::group_read);
+         },
+         2, "t.raw': the file is read-only", nullptr, fs::perms::none, 1},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        c.prepare(dir_);
+        const Result r = RunTool({"table", "-o", Path("t.raw")});
+        EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.name << ": " << r.err;
+        if (c.real) {
+            EXPECT_EQ(ReadAll(dir_ / c.real).size(), RdtBytes) << c.name;
+            if (c.mode != fs::perms::none) {
+                EXPECT_EQ(fs::status(dir_ / c.real).permissions() & fs::perms::all, c.mode) << c.name;
+            }
+        } else {
+            EXPECT_EQ(ReadAll(Path("t.raw")), "old") << c.name;
+        }
+        EXPECT_EQ(FileCount(), c.files) << c.name << ": a temporary file was left behind";
+        if (fs::exists(Path("t.raw.partial"))) {
+            EXPECT_EQ(ReadAll(Path("t.raw.partial")), "mine");
+        }
+        if (c.real && std::string(c.real) != "t.raw") {
+            EXPECT_TRUE(fs::is_symlink(Path("t.raw"))) << c.name << ": the link was replaced";
+        }
+        fs::permissions(Path("t.raw"), rw, fs::perm_options::add);
+    }
+}
+
+// The engine limits values as the driver does; the tool says so. The
+// table format follows the output's name unless --format is given.
+TEST_F(Qvrdt, LimitedValuesAreToldAndTheFormatFollowsTheName) {
+    const struct {
+        std::vector<std::string> args;
+        const char* note;  // on standard error; "" for none
+    } limits[] = {
+        {{"table", "--bright", "99"}, "qvrdt: --bright 99 is limited to 10 (-10..10)\n"},
+        {{"table", "--yellow-blue=-11"}, "qvrdt: --yellow-blue -11 is limited to -10 (-10..10)\n"},
+        {{"table", "--base", "-7"}, "qvrdt: --base -7 is not a base color (1..4): the normal table (1) is used\n"},
+        {{"base-table", "7"}, "qvrdt: base-table 7 is not a base color (1..4): the normal table (1) is used\n"},
+        {{"table", "--bright", "10", "--contrast", "-10", "--base", "4", "--sample", "9"}, ""},
+        {{"map", "1", "2", "3", "--fullness", "12"}, "qvrdt: --fullness 12 is limited to 10 (-10..10)\n"},
+    };
+    for (const auto& l : limits) {
+        std::vector<std::string> args = l.args;
+        if (args[0] != "map") args.insert(args.end(), {"-o", Path("t")});
+        const Result r = RunTool(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, l.note);
+    }
+    const struct {
+        const char* name;
+        std::vector<std::string> format;
+        const char* begins;  // the file's first bytes; nullptr for a raw table
+    } formats[] = {
+        {"t.cube", {}, "# QV-3810"}, {"T.CUBE", {}, "# QV-3810"}, {"t.icc", {}, nullptr},
+        {"t.cube.raw", {}, nullptr},  {"t.cube", {"--format", "raw"}, nullptr},
+        {"t.bin", {"--format", "cube"}, "# QV-3810"},
+    };
+    for (const auto& f : formats) {
+        std::vector<std::string> args = {"table", "-o", Path(f.name)};
+        args.insert(args.end(), f.format.begin(), f.format.end());
+        ASSERT_EQ(RunTool(args).status, 0) << f.name;
+        const std::string got = ReadAll(Path(f.name));
+        if (f.begins) EXPECT_EQ(got.substr(0, 9), f.begins) << f.name;
+        else if (std::string(f.name) == "t.icc") EXPECT_EQ(got.substr(36, 4), "acsp") << "an ICC profile";
+        else EXPECT_EQ(got.size(), RdtBytes) << f.name;
+        fs::remove(Path(f.name));
+    }
+}
+
+// Progress is told only when asked for (a terminal), and the line is
+// cleared at the end.
+TEST_F(Qvrdt, ApplyTellsItsProgressOnlyToATerminal) {
+    const Image src = TestImage();
+    std::string error;
+    ASSERT_TRUE(WriteImageFile(Path("in.ppm"), ImageFormat::Ppm, src.width, src.height, src.rgb.data(), error));
+    const Result quiet = RunTool({"apply", "--in", Path("in.ppm"), "--out", Path("out.ppm")});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+    const Result shown = RunTool({"apply", "--in", Path("in.ppm"), "--out", Path("out.ppm")}, true);
+    EXPECT_EQ(shown.status, 0);
+    for (const char* stage : {"qvrdt apply: reading ", "qvrdt apply: mapping 0%", "qvrdt apply: writing "})
+        EXPECT_NE(shown.err.find(stage), std::string::npos) << shown.err;
+    EXPECT_EQ(shown.err.back(), '\r') << "the progress line is cleared";
 }
 
 }  // namespace

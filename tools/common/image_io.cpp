@@ -13,12 +13,14 @@
 #define STBI_ONLY_BMP
 #define STBI_NO_STDIO
 #define STBI_WRITE_NO_STDIO
+#define STBI_FAILURE_USERMSG
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wsign-compare"
 #pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wunused-but-set-variable"
 #endif
 #include <stb_image.h>
 #include <stb_image_write.h>
@@ -36,7 +38,8 @@ struct FileCloser {
 using File = std::unique_ptr<FILE, FileCloser>;
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string& error) {
-    File f(std::fopen(path.c_str(), "rb"));
+    errno = 0;
+    File f(OpenFile(path, "rb"));
     if (!f) {
         error = "cannot open '" + path + "': " + std::strerror(errno);
         return false;
@@ -46,7 +49,7 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::str
     size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) data.insert(data.end(), buffer, buffer + n);
     if (std::ferror(f.get())) {
-        error = "cannot read '" + path + "'";
+        error = "cannot read '" + path + "': " + std::strerror(errno);
         return false;
     }
     return true;
@@ -96,6 +99,31 @@ bool CheckBmpComplete(const std::vector<uint8_t>& d, std::string& error) {
         return false;
     }
     return true;
+}
+
+uint32_t Be32(const uint8_t* p) { return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+// The PNG decoder tells a file cut short by an unrelated fault ("unknown
+// chunk type"), so the chunks are walked first up to the end chunk.
+bool CheckPngComplete(const std::vector<uint8_t>& d, std::string& error) {
+    size_t pos = 8;
+    while (d.size() - pos >= 8) {
+        const uint64_t length = Be32(&d[pos]);
+        const std::string type(reinterpret_cast<const char*>(&d[pos + 4]), 4);
+        for (char c : type)
+            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
+                error = "damaged PNG: no chunk begins at byte " + std::to_string(pos);
+                return false;
+            }
+        if (length + 12 > d.size() - pos) {
+            error = "truncated PNG: the file ends inside its " + type + " chunk";
+            return false;
+        }
+        if (type == "IEND") return true;
+        pos += static_cast<size_t>(length) + 12;
+    }
+    error = "truncated PNG: the file ends before its IEND chunk";
+    return false;
 }
 
 // Binary PPM (P6) with a maximum value of at most 255.
@@ -183,6 +211,10 @@ bool ReadImageFile(const std::string& path, Image& image, std::string& error) {
         }
         return true;
     }
+    if (d.size() >= 8 && std::memcmp(d.data(), "\x89PNG\r\n\x1a\n", 8) == 0 && !CheckPngComplete(d, error)) {
+        error = "'" + path + "': " + error;
+        return false;
+    }
     if (d.size() >= 2 && d[0] == 'B' && d[1] == 'M' && !CheckBmpComplete(d, error)) {
         error = "'" + path + "': " + error;
         return false;
@@ -195,7 +227,9 @@ bool ReadImageFile(const std::string& path, Image& image, std::string& error) {
     std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
         stbi_load_from_memory(d.data(), static_cast<int>(d.size()), &w, &h, &n, 3), stbi_image_free);
     if (!pixels) {
-        error = "'" + path + "': not a readable PNG, BMP or PPM image (" + stbi_failure_reason() + ")";
+        const char* reason = stbi_failure_reason();
+        error = "'" + path + "': not a readable PNG, BMP or PPM image" +
+                (reason && *reason ? std::string(" (") + reason + ")" : std::string());
         return false;
     }
     image.width = w;

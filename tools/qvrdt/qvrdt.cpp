@@ -11,6 +11,7 @@
 #include "engine/make_rdt.h"
 #include "engine/rdt_mapper.h"
 #include "tools/common/image_io.h"
+#include "tools/common/progress.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ const char Usage[] =
     "        a PNG, BMP or PPM image through the table, as the printer prints it\n"
     "        (the output format follows the extension: .png, .bmp or .ppm)\n"
     "\n"
-    "adjustments (integers, default 0, limited by the engine like the driver's):\n"
+    "adjustments (integers, default 0, limited by the engine like the driver's;\n"
+    "a limited value is told on standard error):\n"
     "  --base N            1 normal, 2 document, 3 photo, 4 graphics, other normal\n"
     "  --bright N  --fullness N  --contrast N            -10..10\n"
     "  --cyan-red N  --magenta-green N  --yellow-blue N  -10..10\n"
@@ -60,8 +62,28 @@ enum Accepts : unsigned { Adjustments = 1, OutputFile = 2, Format = 4, Images = 
 struct Arguments {
     ColorAdjustment color{};
     std::vector<std::string> positional;
-    std::string output, format = "raw", in, out;
+    std::string output, format, in, out;
 };
+
+// Where a command writes: its output, its notes and its progress.
+struct Streams {
+    std::ostream& out;
+    std::ostream& err;
+    bool progress;
+};
+
+// The engine limits the six adjustments to -10..10 and takes any base color
+// other than 1..4 as normal, as the driver does; the user is told.
+void NoteLimit(std::ostream& err, const std::string& option, int32_t value) {
+    if (option == "--sample") return;  // never enters the table
+    if (option == "--base" || option == "base-table") {
+        if (value < 1 || value > 4)
+            err << "qvrdt: " << option << " " << value << " is not a base color (1..4): the normal table (1) is used\n";
+        return;
+    }
+    if (value < -10 || value > 10)
+        err << "qvrdt: " << option << " " << value << " is limited to " << (value < 0 ? -10 : 10) << " (-10..10)\n";
+}
 
 bool ParseInt(const std::string& text, long long lo, long long hi, long long& value) {
     size_t i = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
@@ -84,8 +106,10 @@ bool LooksLikeNumber(const std::string& s) {
     return s.size() > 1 && s[0] == '-' && s[1] >= '0' && s[1] <= '9';
 }
 
-Arguments Parse(const std::vector<std::string>& args, size_t first, unsigned accepts, const std::string& command) {
+Arguments Parse(const std::vector<std::string>& args, size_t first, unsigned accepts, const std::string& command,
+                std::ostream& err) {
     Arguments a;
+    std::vector<std::string> seen;
     for (size_t i = first; i < args.size(); ++i) {
         std::string name = args[i], value;
         if (name.empty() || name[0] != '-' || LooksLikeNumber(name)) {
@@ -103,11 +127,16 @@ Arguments Parse(const std::vector<std::string>& args, size_t first, unsigned acc
             if (i + 1 >= args.size()) throw Failure{"option " + name + " needs a value"};
             return args[++i];
         };
+        for (const std::string& earlier : seen)
+            if (earlier == name || (name == "--output" && earlier == "-o") || (name == "-o" && earlier == "--output"))
+                throw Failure{"option " + name + " is given twice"};
+        seen.push_back(name);
         bool known = false;
         if (accepts & Adjustments)
             for (const auto& o : AdjustmentOptions)
                 if (name == o.name) {
                     a.color.*o.field = IntOption(name, take());
+                    NoteLimit(err, name, a.color.*o.field);
                     known = true;
                 }
         if (!known && (accepts & OutputFile) && (name == "-o" || name == "--output")) {
@@ -126,6 +155,7 @@ Arguments Parse(const std::vector<std::string>& args, size_t first, unsigned acc
         }
         if (!known) throw Failure{"unknown option '" + args[i] + "' for " + command};
     }
+    if ((accepts & Format) && a.format.empty()) a.format = TableFormatFromPath(a.output);
     return a;
 }
 
@@ -154,8 +184,8 @@ std::array<int, 3> Channels(const Arguments& a, int hi) {
     return v;
 }
 
-int Table(const std::vector<std::string>& args, std::ostream&) {
-    const Arguments a = Parse(args, 2, Adjustments | OutputFile | Format, "table");
+int Table(const std::vector<std::string>& args, Streams& io) {
+    const Arguments a = Parse(args, 2, Adjustments | OutputFile | Format, "table", io.err);
     ExpectPositional(a, 0, "table");
     Require(a.output, "-o FILE");
     uint8_t rdt[RdtBytes];
@@ -170,18 +200,20 @@ int Table(const std::vector<std::string>& args, std::ostream&) {
     return QvrdtOk;
 }
 
-int BaseTable(const std::vector<std::string>& args, std::ostream&) {
-    const Arguments a = Parse(args, 2, OutputFile, "base-table");
+int BaseTable(const std::vector<std::string>& args, Streams& io) {
+    const Arguments a = Parse(args, 2, OutputFile, "base-table", io.err);
     ExpectPositional(a, 1, "base-table");
     Require(a.output, "-o FILE");
     const int32_t code = IntOption("base-table", a.positional[0]);
+    NoteLimit(io.err, "base-table", code);
     std::string error;
     Check(WriteFileAtomically(a.output, SelectBaseColorTable(code), RdtBytes, error), error);
     return QvrdtOk;
 }
 
-int Trace(const std::vector<std::string>& args, std::ostream& out) {
-    const Arguments a = Parse(args, 2, Adjustments, "trace");
+int Trace(const std::vector<std::string>& args, Streams& io) {
+    std::ostream& out = io.out;
+    const Arguments a = Parse(args, 2, Adjustments, "trace", io.err);
     ExpectPositional(a, 3, "trace");
     const std::array<int, 3> in = Channels(a, 256);
     PrepareAdjustment(a.color);
@@ -209,8 +241,9 @@ int Trace(const std::vector<std::string>& args, std::ostream& out) {
     return QvrdtOk;
 }
 
-int Map(const std::vector<std::string>& args, std::ostream& out) {
-    const Arguments a = Parse(args, 2, Adjustments, "map");
+int Map(const std::vector<std::string>& args, Streams& io) {
+    std::ostream& out = io.out;
+    const Arguments a = Parse(args, 2, Adjustments, "map", io.err);
     ExpectPositional(a, 3, "map");
     const std::array<int, 3> in = Channels(a, 255);
     BuildRdt(a.color);
@@ -220,32 +253,54 @@ int Map(const std::vector<std::string>& args, std::ostream& out) {
     return QvrdtOk;
 }
 
-int Apply(const std::vector<std::string>& args, std::ostream&) {
-    const Arguments a = Parse(args, 2, Adjustments | Images, "apply");
+int Apply(const std::vector<std::string>& args, Streams& io) {
+    const Arguments a = Parse(args, 2, Adjustments | Images, "apply", io.err);
     ExpectPositional(a, 0, "apply");
     Require(a.in, "--in IMAGE");
     Require(a.out, "--out IMAGE");
     ImageFormat format;
     if (!ImageFormatFromPath(a.out, format)) throw Failure{"output '" + a.out + "' must end in .png, .bmp or .ppm"};
+    Progress progress(io.err, "qvrdt apply", io.progress);
+    progress.Stage("reading " + a.in);
     Image image;
     std::string error;
-    Check(ReadImageFile(a.in, image, error), error);
+    const bool read = ReadImageFile(a.in, image, error);
+    progress.Done();
+    Check(read, error);
     BuildRdt(a.color);
-    MapRgbThroughRdt(image.rgb.data(), image.rgb.data(), image.rgb.size() / 3);
-    Check(WriteImageFile(a.out, format, image.width, image.height, image.rgb.data(), error), error);
+    MapInSteps(image, progress, [](uint8_t* rgb, size_t pixels) { MapRgbThroughRdt(rgb, rgb, pixels); });
+    progress.Stage("writing " + a.out);
+    const bool written = WriteImageFile(a.out, format, image.width, image.height, image.rgb.data(), error);
+    progress.Done();
+    Check(written, error);
     return QvrdtOk;
 }
 
 const struct {
     const char* name;
-    int (*run)(const std::vector<std::string>&, std::ostream&);
+    int (*run)(const std::vector<std::string>&, Streams&);
 } Commands[] = {
     {"table", Table}, {"base-table", BaseTable}, {"trace", Trace}, {"map", Map}, {"apply", Apply},
 };
 
 }  // namespace
 
-int RunQvrdt(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+std::string TableFormatFromPath(const std::string& path) {
+    const size_t dot = path.find_last_of("./\\");
+    std::string ext = dot == std::string::npos || path[dot] != '.' ? "" : path.substr(dot + 1);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    static const struct {
+        const char* ext;
+        const char* format;
+    } known[] = {{"cube", "cube"}, {"icc", "icc"}, {"icm", "icc"}};
+    for (const auto& k : known)
+        if (ext == k.ext) return k.format;
+    return "raw";
+}
+
+int RunQvrdt(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
+    Streams io{out, err, progress};
     if (args.size() < 2) {
         err << Usage;
         return QvrdtFailed;
@@ -263,7 +318,7 @@ int RunQvrdt(const std::vector<std::string>& args, std::ostream& out, std::ostre
                     return QvrdtOk;
                 }
             try {
-                return c.run(args, out);
+                return c.run(args, io);
             } catch (const Failure& f) {
                 err << "qvrdt " << command << ": " << f.message << '\n';
                 return QvrdtFailed;
