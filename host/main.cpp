@@ -1,8 +1,12 @@
 // qvhost: plays the 16-bit printer driver that hosts the user interface.
 #include <windows.h>
 
+#include <io.h>
+#include <shellapi.h>
+
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -10,6 +14,7 @@
 #include "engine/rdt_mapper.h"
 #include "host/job/job_file.h"
 #include "tools/common/image_io.h"
+#include "tools/common/progress.h"
 #include "tools/qvrdt/qvrdt.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
@@ -18,15 +23,6 @@
 namespace {
 
 constexpr int ExitUsage = 2;
-
-// A path from the Linux side (under Wine) names the same file on drive Z:.
-std::string HostPath(const std::string& path) {
-    if (path.empty() || path[0] != '/') return path;
-    std::string p = "Z:" + path;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
 
 struct Options {
     std::string Job;
@@ -40,40 +36,58 @@ struct Options {
     bool Help = false;
 };
 
-// Parses "--name value" options; returns false with a message on bad use.
-bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
-    struct Flag {
-        const char* Name;
-        std::string Options::*Value;
-    };
-    static const Flag flags[] = {{"--job", &Options::Job},
-                                 {"--shots", &Options::Shots},
-                                 {"-o", &Options::Output},
-                                 {"--format", &Options::Format},
-                                 {"--in", &Options::In},
-                                 {"--out", &Options::Out},
-                                 {"--save", &Options::Save}};
+// The options; each command takes some of them.
+enum OptionBit : unsigned { JobOpt = 1, ShotsOpt = 2, OutputOpt = 4, FormatOpt = 8, InOpt = 16, OutOpt = 32, SaveOpt = 64 };
+
+struct Flag {
+    const char* Name;
+    OptionBit Bit;
+    std::string Options::*Value;
+    const char* Kind;  // what the value is, for messages
+};
+const Flag Flags[] = {{"--job", JobOpt, &Options::Job, "a job file"},
+                      {"--shots", ShotsOpt, &Options::Shots, "a folder"},
+                      {"-o", OutputOpt, &Options::Output, "a file"},
+                      {"--format", FormatOpt, &Options::Format, "raw or cube"},
+                      {"--in", InOpt, &Options::In, "an image file"},
+                      {"--out", OutOpt, &Options::Out, "an image file"},
+                      {"--save", SaveOpt, &Options::Save, "a job file"}};
+
+const char* const TableFormats[] = {"raw", "cube"};
+
+bool IsTableFormat(const std::string& value) {
+    for (const char* f : TableFormats)
+        if (value == f) return true;
+    return false;
+}
+
+// Parses "--name value" options that the command accepts; false with a
+// message on bad use: an unknown option, one of another command, one given
+// twice, a missing value or one of the wrong kind.
+bool ParseOptions(const std::vector<std::string>& args, unsigned accepts, Options& o, std::string& error) {
+    unsigned given = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
             o.Help = true;
             continue;
         }
-        if (!args[i].empty() && args[i][0] != '-') {
-            o.Files.push_back(HostPath(args[i]));
+        if (args[i].empty() || args[i][0] != '-') {
+            o.Files.push_back(args[i]);
             continue;
         }
         const Flag* found = nullptr;
-        for (const Flag& f : flags)
+        for (const Flag& f : Flags)
             if (args[i] == f.Name) found = &f;
-        if (!found) {
-            error = "unknown option '" + args[i] + "'";
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            error = std::string("option ") + found->Name + " needs a value";
-            return false;
-        }
-        o.*(found->Value) = HostPath(args[++i]);
+        if (!found) return error = "unknown option '" + args[i] + "'", false;
+        if (!(accepts & found->Bit)) return error = "option " + args[i] + " does not belong to this command", false;
+        if (given & found->Bit) return error = "option " + args[i] + " is given twice", false;
+        given |= found->Bit;
+        if (i + 1 >= args.size()) return error = "option " + args[i] + " needs " + found->Kind, false;
+        const std::string& value = args[++i];
+        const bool wrongKind = found->Bit == FormatOpt ? !IsTableFormat(value) : value.empty() || value[0] == '-';
+        if (wrongKind)
+            return error = "option " + args[i - 1] + " needs " + found->Kind + ", not '" + value + "'", false;
+        o.*(found->Value) = value;
     }
     return true;
 }
@@ -88,9 +102,7 @@ bool LoadJob(const Options& o, PrintSettings& job) {
     return false;
 }
 
-bool OpenSession(HostSession& session, const Options& o) {
-    PrintSettings job;
-    if (!LoadJob(o, job)) return false;
+bool OpenSession(HostSession& session, const PrintSettings& job) {
     if (!session.Open(job, MakeDefaultSettings())) {
         fprintf(stderr, "qvhost: cannot load QV3810T2.dll and QV3810ui.dll beside qvhost.exe\n");
         return false;
@@ -98,9 +110,34 @@ bool OpenSession(HostSession& session, const Options& o) {
     return true;
 }
 
+bool OpenSession(HostSession& session, const Options& o) {
+    PrintSettings job;
+    return LoadJob(o, job) && OpenSession(session, job);
+}
+
+// The `qv` script says so when the only display it has is one of its own
+// that nobody sees.
+bool HasDisplay() {
+    const char* none = getenv("QV_NO_DISPLAY");
+    return !(none && strcmp(none, "1") == 0);
+}
+
 int Properties(const Options& o) {
+    if (!HasDisplay()) {
+        fprintf(stderr,
+                "qvhost properties: the printer properties need a display to show their window.\n"
+                "  Without one, `qvhost show --shots DIR` saves a picture of each page.\n");
+        return ExitUsage;
+    }
+    PrintSettings job = MakeDefaultSettings();
+    if (!o.Job.empty() && !FileExists(o.Job)) {
+        printf("%s does not exist: a new job from the default settings, saved there on OK\n", o.Job.c_str());
+    } else if (!LoadJob(o, job)) {
+        return ExitUsage;
+    }
+    fflush(stdout);
     HostSession session;
-    if (!OpenSession(session, o)) return ExitUsage;
+    if (!OpenSession(session, job)) return ExitUsage;
     if (!RunPropertySheet(session, nullptr)) {
         printf("Cancel: the job is unchanged\n");
         return 0;
@@ -139,9 +176,10 @@ int Rdt(const Options& o) {
         fprintf(stderr, "qvhost rdt: -o FILE is required\n");
         return ExitUsage;
     }
-    const std::string format = o.Format.empty() ? "raw" : o.Format;
-    if (format != "raw" && format != "cube") {
-        fprintf(stderr, "qvhost rdt: unknown format '%s' (raw or cube)\n", format.c_str());
+    const std::string format = o.Format.empty() ? TableFormatFromPath(o.Output) : o.Format;
+    if (!IsTableFormat(format)) {
+        fprintf(stderr, "qvhost rdt: %s: the host writes raw or cube tables (qvrdt table writes ICC profiles)\n",
+                o.Output.c_str());
         return ExitUsage;
     }
     HostSession session;
@@ -169,17 +207,26 @@ int Print(const Options& o) {
         fprintf(stderr, "qvhost print: %s: the output must end in .png, .bmp or .ppm\n", o.Out.c_str());
         return ExitUsage;
     }
+    PrintSettings job;
+    if (!LoadJob(o, job)) return ExitUsage;
+    Progress progress(std::cerr, "qvhost print", _isatty(_fileno(stderr)) != 0);
+    progress.Stage("reading " + o.In);
     Image image;
     std::string error;
     if (!ReadImageFile(o.In, image, error)) {
+        progress.Done();
         fprintf(stderr, "qvhost print: %s\n", error.c_str());
         return ExitUsage;
     }
     HostSession session;
-    if (!OpenSession(session, o)) return ExitUsage;
+    if (!OpenSession(session, job)) return ExitUsage;
     const std::vector<uint8_t> table = JobTable(session);
-    RdtMapper(table.data()).MapRgb(image.rgb.data(), image.rgb.data(), image.rgb.size() / 3);
-    if (!WriteImageFile(o.Out, format, image.width, image.height, image.rgb.data(), error)) {
+    const RdtMapper mapper(table.data());
+    MapInSteps(image, progress, [&](uint8_t* rgb, size_t pixels) { mapper.MapRgb(rgb, rgb, pixels); });
+    progress.Stage("writing " + o.Out);
+    const bool written = WriteImageFile(o.Out, format, image.width, image.height, image.rgb.data(), error);
+    progress.Done();
+    if (!written) {
         fprintf(stderr, "qvhost print: %s\n", error.c_str());
         return 1;
     }
@@ -192,7 +239,7 @@ int Show(const Options& o) {
         fprintf(stderr, "qvhost show: --shots DIR is required\n");
         return ExitUsage;
     }
-    CreateDirectoryA(o.Shots.c_str(), nullptr);
+    MakeFolder(o.Shots);
     HostSession session;
     if (!OpenSession(session, o)) return ExitUsage;
     std::vector<std::string> files = ShootPropertySheet(session, o.Shots);
@@ -219,25 +266,30 @@ int RunScriptFile(const Options& o) {
 struct Command {
     const char* Name;
     int (*Run)(const Options&);
+    unsigned Accepts;
     const char* Usage;
     size_t Files = 0;  // file arguments the command takes
+    bool StepHelp = false;  // --help lists the script steps
 };
 
 const Command Commands[] = {
-    {"properties", Properties, "qvhost properties [--job FILE]\n  The printer properties of a job in a window.\n"},
-    {"show", Show,
+    {"properties", Properties, JobOpt,
+     "qvhost properties [--job FILE]\n  The printer properties of a job in a window (a display is needed);\n"
+     "  OK saves the job into FILE, which is made from the default settings when it does not exist.\n"},
+    {"show", Show, JobOpt | ShotsOpt,
      "qvhost show [--job FILE] --shots DIR\n  Visits every page and saves a PNG picture of each into DIR.\n"},
-    {"dump", Dump, "qvhost dump [--job FILE]\n  Prints every setting of the job, one Name=value line each.\n"},
-    {"rdt", Rdt,
+    {"dump", Dump, JobOpt, "qvhost dump [--job FILE]\n  Prints every setting of the job, one Name=value line each.\n"},
+    {"rdt", Rdt, JobOpt | OutputOpt | FormatOpt,
      "qvhost rdt [--job FILE] -o FILE [--format raw|cube]\n"
-     "  Writes the job's rendering data table: raw (14739 bytes) or a .cube 3D LUT.\n"},
-    {"print", Print,
+     "  Writes the job's rendering data table: raw (14739 bytes) or a .cube 3D LUT;\n"
+     "  without --format a name ending in .cube gives a cube, any other raw.\n"},
+    {"print", Print, JobOpt | InOpt | OutOpt,
      "qvhost print [--job FILE] --in IMAGE --out IMAGE\n"
      "  The picture (PNG, BMP or PPM) as the printer prints it with the job's color settings.\n"},
-    {"script", RunScriptFile,
+    {"script", RunScriptFile, JobOpt | SaveOpt,
      "qvhost script FILE [--job FILE] [--save FILE]\n  Plays the steps of a script into the printer properties and checks\n"
      "  its expectations; --save writes the job when every one held.\n",
-     1},
+     1, true},
 };
 
 void PrintUsage(FILE* to) {
@@ -245,14 +297,42 @@ void PrintUsage(FILE* to) {
     for (const Command& c : Commands) fprintf(to, "  %s", c.Usage);
 }
 
+void PrintHelp(const Command& c) {
+    printf("%s", c.Usage);
+    if (!c.StepHelp) return;
+    printf("\nsteps, one a line (# starts a comment; texts are UTF-8 in double quotes):\n");
+    for (size_t i = 0; i < ScriptWordHelpCount; ++i)
+        printf("  %-40s %s\n", ScriptWordHelps[i].Syntax, ScriptWordHelps[i].Help);
+}
+
+// The command line as UTF-8: Wine hands the program its Unix arguments in
+// UTF-16, and the ANSI code page (932) has no place for many of their
+// characters.
+std::vector<std::string> Arguments() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; wide && i < count; ++i) {
+        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(static_cast<size_t>(n > 0 ? n : 1), '\0');
+        if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &arg[0], n, nullptr, nullptr);
+        arg.pop_back();
+        args.push_back(arg);
+    }
+    LocalFree(wide);
+    return args;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 2) {
+int main() {
+    UseUtf8FilePaths();
+    const std::vector<std::string> args = Arguments();
+    if (args.size() < 2) {
         PrintUsage(stderr);
         return ExitUsage;
     }
-    const std::string name = argv[1];
+    const std::string& name = args[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintUsage(stdout);
         return 0;
@@ -261,12 +341,12 @@ int main(int argc, char** argv) {
         if (name != c.Name) continue;
         Options o;
         std::string error;
-        if (!ParseOptions(std::vector<std::string>(argv + 2, argv + argc), o, error)) {
+        if (!ParseOptions(std::vector<std::string>(args.begin() + 2, args.end()), c.Accepts, o, error)) {
             fprintf(stderr, "qvhost %s: %s\n%s", c.Name, error.c_str(), c.Usage);
             return ExitUsage;
         }
         if (o.Help) {
-            printf("%s", c.Usage);
+            PrintHelp(c);
             return 0;
         }
         if (o.Files.size() != c.Files) {

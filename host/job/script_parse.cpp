@@ -1,13 +1,38 @@
 #include "host/job/script_parse.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <cstring>
+#include <memory>
 
 #include "host/job/text_codec.h"
+#include "tools/common/file_output.h"
 
 const char* const ScriptPageNames[4] = {"main", "color", "option", "version"};
+
+const ScriptWordHelp ScriptWordHelps[] = {
+    {"page", "page main|color|option|version", "shows that page of the sheet"},
+    {"click", "click ID", "clicks the button ID"},
+    {"check", "check ID on|off", "sets the check box ID (a click when it changes)"},
+    {"select", "select ID INDEX | select ID \"TEXT\"", "chooses a list item by index, or the first beginning with TEXT"},
+    {"type", "type ID \"TEXT\"", "types TEXT into the edit box ID, replacing what it held"},
+    {"leave", "leave ID", "moves the focus away from control ID"},
+    {"scroll", "scroll ID lineleft|lineright|pageleft|pageright|thumbtrack POS|thumbposition POS|endscroll",
+     "scrolls the scroll bar or up-down ID"},
+    {"ok", "ok", "presses OK in the open dialog"},
+    {"cancel", "cancel", "presses Cancel in the open dialog"},
+    {"escape", "escape", "closes the open dialog with Esc"},
+    {"expect", "expect message \"TEXT\"", "the next step shows a message containing TEXT, answered with OK"},
+    {"answer", "answer check ID", "after an expect message: ticks the message's check box ID before OK"},
+    {"expect", "expect ID enabled|disabled|checked|unchecked|hidden|visible", "checks a control's state"},
+    {"expect", "expect ID text \"TEXT\" | selected INDEX | items N", "checks a control's text, selection or item count"},
+    {"expect", "expect field NAME VALUE", "checks a setting of the job (the names of qvhost dump)"},
+    {"expect", "expect default unchanged", "checks that the default settings were not written"},
+    {"dump", "dump", "prints every setting of the job"},
+    {"shot", "shot FILE", "saves a PNG picture of the sheet or the open dialog"},
+};
+const size_t ScriptWordHelpCount = sizeof ScriptWordHelps / sizeof ScriptWordHelps[0];
 
 bool IsScriptAction(ScriptOp op) {
     switch (op) {
@@ -255,55 +280,85 @@ void ParseExpect(Words& w, ScriptStep& s) {
     }
 }
 
+void ParsePage(Words& w, ScriptStep& s, const std::string&) {
+    s.Op = ScriptOp::Page;
+    s.Number = Lookup(Pages, w.Word("a page"), "page");
+}
+
+void ParseControlOnly(Words& w, ScriptStep& s, const std::string& op) {
+    s.Op = op == "click" ? ScriptOp::Click : ScriptOp::Leave;
+    s.Control = w.Control();
+}
+
+void ParseCheck(Words& w, ScriptStep& s, const std::string&) {
+    s.Op = ScriptOp::Check;
+    s.Control = w.Control();
+    s.Number = Lookup(OnOff, w.Word("on or off"), "check state");
+}
+
+void ParseSelect(Words& w, ScriptStep& s, const std::string&) {
+    s.Control = w.Control();
+    if (w.NextIsText()) {
+        s.Op = ScriptOp::SelectText;
+        s.Utf8 = w.Text("the item's text");
+        if (s.Utf8.empty()) Fail("an empty item text selects nothing");
+        s.Text = ToShiftJis(s.Utf8);
+    } else {
+        s.Op = ScriptOp::Select;
+        s.Number = static_cast<int>(w.Integer("an item index", 0, 0x7FFF));
+    }
+}
+
+void ParseType(Words& w, ScriptStep& s, const std::string&) {
+    s.Op = ScriptOp::Type;
+    s.Control = w.Control();
+    s.Utf8 = w.Text("the text to type");
+    s.Text = ToShiftJis(s.Utf8);
+}
+
+void ParseScroll(Words& w, ScriptStep& s, const std::string&) {
+    s.Op = ScriptOp::Scroll;
+    s.Control = w.Control();
+    s.Scroll = Lookup(ScrollCodes, w.Word("a scroll code"), "scroll code");
+    if (s.Scroll == ScrollCode::ThumbTrack || s.Scroll == ScrollCode::ThumbPosition)
+        s.Number = static_cast<int>(w.Integer("a position", -32768, 32767));
+}
+
+void ParseButton(Words&, ScriptStep& s, const std::string& op) {
+    s.Op = op == "ok" ? ScriptOp::Ok : op == "cancel" ? ScriptOp::Cancel : ScriptOp::Escape;
+}
+
+void ParseExpectStep(Words& w, ScriptStep& s, const std::string&) { ParseExpect(w, s); }
+
+void ParseDump(Words&, ScriptStep& s, const std::string&) { s.Op = ScriptOp::Dump; }
+
+void ParseShot(Words& w, ScriptStep& s, const std::string&) {
+    s.Op = ScriptOp::Shot;
+    s.Utf8 = w.NextIsText() ? w.Text("a file") : w.Word("a file");
+    if (s.Utf8.empty()) Fail("an empty file name");
+    s.Text = ToShiftJis(s.Utf8);
+}
+
+struct StepWord {
+    const char* Word;
+    void (*Parse)(Words&, ScriptStep&, const std::string& word);
+};
+
+const StepWord StepWords[] = {
+    {"page", ParsePage},        {"click", ParseControlOnly}, {"check", ParseCheck},   {"select", ParseSelect},
+    {"type", ParseType},        {"leave", ParseControlOnly}, {"scroll", ParseScroll}, {"ok", ParseButton},
+    {"cancel", ParseButton},    {"escape", ParseButton},     {"expect", ParseExpectStep},
+    {"dump", ParseDump},        {"shot", ParseShot},
+};
+
 ScriptStep ParseStep(Words& w) {
     ScriptStep s;
     const std::string op = w.Word("a step");
-    if (op == "page") {
-        s.Op = ScriptOp::Page;
-        s.Number = Lookup(Pages, w.Word("a page"), "page");
-    } else if (op == "click" || op == "leave") {
-        s.Op = op == "click" ? ScriptOp::Click : ScriptOp::Leave;
-        s.Control = w.Control();
-    } else if (op == "check") {
-        s.Op = ScriptOp::Check;
-        s.Control = w.Control();
-        s.Number = Lookup(OnOff, w.Word("on or off"), "check state");
-    } else if (op == "select") {
-        s.Control = w.Control();
-        if (w.NextIsText()) {
-            s.Op = ScriptOp::SelectText;
-            s.Utf8 = w.Text("the item's text");
-            if (s.Utf8.empty()) Fail("an empty item text selects nothing");
-            s.Text = ToShiftJis(s.Utf8);
-        } else {
-            s.Op = ScriptOp::Select;
-            s.Number = static_cast<int>(w.Integer("an item index", 0, 0x7FFF));
-        }
-    } else if (op == "type") {
-        s.Op = ScriptOp::Type;
-        s.Control = w.Control();
-        s.Utf8 = w.Text("the text to type");
-        s.Text = ToShiftJis(s.Utf8);
-    } else if (op == "scroll") {
-        s.Op = ScriptOp::Scroll;
-        s.Control = w.Control();
-        s.Scroll = Lookup(ScrollCodes, w.Word("a scroll code"), "scroll code");
-        if (s.Scroll == ScrollCode::ThumbTrack || s.Scroll == ScrollCode::ThumbPosition)
-            s.Number = static_cast<int>(w.Integer("a position", -32768, 32767));
-    } else if (op == "ok" || op == "cancel" || op == "escape") {
-        s.Op = op == "ok" ? ScriptOp::Ok : op == "cancel" ? ScriptOp::Cancel : ScriptOp::Escape;
-    } else if (op == "expect") {
-        ParseExpect(w, s);
-    } else if (op == "dump") {
-        s.Op = ScriptOp::Dump;
-    } else if (op == "shot") {
-        s.Op = ScriptOp::Shot;
-        s.Utf8 = w.NextIsText() ? w.Text("a file") : w.Word("a file");
-        if (s.Utf8.empty()) Fail("an empty file name");
-        s.Text = ToShiftJis(s.Utf8);
-    } else {
-        Fail("unknown step '" + op + "'");
-    }
+    const StepWord* found = nullptr;
+    for (const StepWord& k : StepWords)
+        if (op == k.Word) found = &k;
+    if (!found) Fail("unknown step '" + op + "'");
+    found->Parse(w, s, op);
     w.End();
     return s;
 }
@@ -368,16 +423,19 @@ bool ParseScript(const std::string& text, const std::string& name, Script& scrip
 }
 
 bool LoadScriptFile(const std::string& path, Script& script, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return error = path + ": cannot open the script", false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) return error = path + ": cannot read the script", false;
-    if (static_cast<unsigned long long>(size) > MaxScriptBytes)
+    errno = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(OpenFile(path, "rb"), std::fclose);
+    if (!in) return error = path + ": cannot open the script: " + std::strerror(errno), false;
+    long size = -1;
+    if (std::fseek(in.get(), 0, SEEK_END) == 0) size = std::ftell(in.get());
+    if (size < 0 || std::fseek(in.get(), 0, SEEK_SET) != 0)
+        return error = path + ": cannot read the script: " + std::strerror(errno), false;
+    if (static_cast<unsigned long>(size) > MaxScriptBytes)
         return error = path + ": " + std::to_string(size) + " bytes; a script has at most " +
                        std::to_string(MaxScriptBytes),
                false;
-    in.seekg(0);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text(static_cast<size_t>(size), '\0');
+    const size_t n = size ? std::fread(&text[0], 1, text.size(), in.get()) : 0;
+    if (n != text.size()) return error = path + ": cannot read the script: " + std::strerror(errno), false;
     return ParseScript(text, path, script, error);
 }

@@ -81,5 +81,14 @@ constexpr size_t MaxScriptBytes = 1 << 20;
 bool ParseScript(const std::string& text, const std::string& name, Script& script, std::string& error);
 bool LoadScriptFile(const std::string& path, Script& script, std::string& error);
 
+// One line of `qvhost script --help` for each form of each step word.
+struct ScriptWordHelp {
+    const char* Word;
+    const char* Syntax;
+    const char* Help;
+};
+extern const ScriptWordHelp ScriptWordHelps[];
+extern const size_t ScriptWordHelpCount;
+
 // The page names of `page`, in page order.
 extern const char* const ScriptPageNames[4];

@@ -186,7 +186,28 @@ TEST(ScriptParse, FilesAreReadWholeAndRefusedBeforeReadingWhenHuge) {
     EXPECT_EQ(error, path + ": 1048577 bytes; a script has at most 1048576");
     std::remove(path.c_str());
     EXPECT_FALSE(LoadScriptFile(path, script, error));
-    EXPECT_EQ(error, path + ": cannot open the script");
+    EXPECT_EQ(error, path + ": cannot open the script: No such file or directory");
+}
+
+// `qvhost script --help` lists every step word; each listed form reads.
+TEST(ScriptParse, EveryStepWordHasAHelpLine) {
+    for (const char* word : {"page", "click", "check", "select", "type", "leave", "scroll", "ok", "cancel", "escape",
+                             "expect", "answer", "dump", "shot"}) {
+        size_t lines = 0;
+        for (size_t i = 0; i < ScriptWordHelpCount; ++i)
+            if (std::string(ScriptWordHelps[i].Word) == word) ++lines;
+        EXPECT_GE(lines, 1u) << word;
+    }
+    for (size_t i = 0; i < ScriptWordHelpCount; ++i) {
+        const ScriptWordHelp& h = ScriptWordHelps[i];
+        EXPECT_EQ(std::string(h.Syntax).rfind(std::string(h.Word) + (std::string(h.Syntax) == h.Word ? "" : " "), 0), 0u)
+            << h.Syntax;
+        EXPECT_FALSE(std::string(h.Help).empty()) << h.Word;
+        std::string error;
+        Script script;
+        ParseScript(std::string(h.Word) + "\n", "t.qvs", script, error);
+        EXPECT_EQ(error.find("unknown step"), std::string::npos) << h.Word << ": " << error;
+    }
 }
 
 }  // namespace

@@ -3,11 +3,15 @@
 // with its line, counted, and (for what cannot run) stops the run with
 // nothing saved.
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -257,25 +261,37 @@ TEST_F(ScriptTest, DumpPrintsTheJobAndShotSavesThePicture) {
 
 // ---- the command
 
-// Runs qvhost.exe from beside this test; its exit status and output.
-DWORD RunHost(const std::string& arguments, std::string& output) {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string path = exe;
-    path = path.substr(0, path.find_last_of('\\')) + "\\qvhost.exe";
+std::wstring Wide(const std::string& utf8) {
+    std::wstring w(utf8.size() + 1, L'\0');
+    w.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], static_cast<int>(w.size()))));
+    return w;
+}
+
+// Runs qvhost.exe from beside this test with a UTF-8 command line, in
+// `folder` when one is given; its exit status and output. `whileRunning`
+// gets the process id while it runs.
+DWORD RunHostIn(const std::string& folder, const std::string& arguments, std::string& output,
+                const std::function<void(DWORD)>& whileRunning = nullptr) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path = exe;
+    path = path.substr(0, path.find_last_of(L'\\')) + L"\\qvhost.exe";
     const std::string log = TempPath("qv_script_host.log");
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE file = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = file;
     startup.hStdError = file;
     PROCESS_INFORMATION process = {};
-    std::string command = "\"" + path + "\" " + arguments;
+    std::wstring command = L"\"" + path + L"\" " + Wide(arguments);
+    const std::wstring where = Wide(folder);
     DWORD status = 999;
-    if (CreateProcessA(path.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process)) {
+    if (CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                       folder.empty() ? nullptr : where.c_str(), &startup, &process)) {
+        if (whileRunning) whileRunning(process.dwProcessId);
         WaitForSingleObject(process.hProcess, 60000);
         GetExitCodeProcess(process.hProcess, &status);
         CloseHandle(process.hThread);
@@ -283,9 +299,12 @@ DWORD RunHost(const std::string& arguments, std::string& output) {
     }
     CloseHandle(file);
     output = FileText(log);
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());  // the C library's text mode
     DeleteFileA(log.c_str());
     return status;
 }
+
+DWORD RunHost(const std::string& arguments, std::string& output) { return RunHostIn("", arguments, output); }
 
 TEST(ScriptCommand, SavesTheJobOnlyWhenEveryExpectationHeld) {
     const std::string script = TempPath("qv_script_cmd.qvs");
@@ -328,6 +347,134 @@ TEST(ScriptCommand, SavesTheJobOnlyWhenEveryExpectationHeld) {
     EXPECT_TRUE(Has(output, "unexpected argument 'extra'")) << output;
     DeleteFileA(script.c_str());
     DeleteFileA(saved.c_str());
+}
+
+// ---- the command line
+
+// A folder of its own for a run of qvhost, with a script that sets the copies.
+std::string HostFolder(const char* name) {
+    const std::string folder = TempPath(name);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA((folder + "\\w").c_str(), nullptr);
+    WriteText(folder + "\\s.qvs", "type 1014 \"3\"\nleave 1014\n");
+    return folder;
+}
+
+TEST(HostCommand, EachCommandTakesOnlyItsOwnOptionsOnce) {
+    const std::string folder = HostFolder("qv_host_options");
+    WriteText(folder + "\\cut.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x01", 20));
+    struct Case {
+        const char* Arguments;
+        DWORD Status;
+        const char* Says;
+    };
+    const Case cases[] = {
+        {"dump --save x.job --out y.png -o z", 2, "qvhost dump: option --save does not belong to this command\n"
+                                                 "qvhost dump [--job FILE]"},
+        {"dump -o z", 2, "qvhost dump: option -o does not belong to this command"},
+        {"dump --job a.job --job b.job", 2, "qvhost dump: option --job is given twice"},
+        {"print --in a.png --out b.png --format cube", 2, "qvhost print: option --format does not belong"},
+        {"rdt -o t.raw --format png", 2, "qvhost rdt: option --format needs raw or cube, not 'png'"},
+        {"dump --job", 2, "qvhost dump: option --job needs a job file\n"},
+        {"dump --job --save", 2, "qvhost dump: option --job needs a job file, not '--save'"},
+        {"script --help", 0, "  answer check ID"},
+        {"script --help", 0, "  scroll ID lineleft|"},
+        {"print --in cut.png --out o.png", 2, "qvhost print: 'cut.png': truncated PNG: the file ends inside its IHDR chunk"},
+        {"print --in none.png --out o.png", 2, "qvhost print: cannot open 'none.png': No such file"},
+        {"rdt -o t.cube", 0, "t.cube: cube table of the job"},
+        {"rdt -o t.icc", 2, "qvhost rdt: t.icc: the host writes raw or cube tables"},
+        {"rdt -o t.cube --format raw", 0, "t.cube: raw table of the job"},
+    };
+    std::string output;
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunHostIn(folder, c.Arguments, output), c.Status) << c.Arguments << "\n" << output;
+        EXPECT_TRUE(Has(output, c.Says)) << c.Arguments << "\n" << output;
+    }
+    EXPECT_EQ(FileText(folder + "\\t.cube").size(), RdtBytes) << "--format raw wins over the name";
+
+    // The `qv` script says when its only display is one nobody sees.
+    SetEnvironmentVariableA("QV_NO_DISPLAY", "1");
+    EXPECT_EQ(RunHostIn(folder, "properties --job p.job", output), 2u) << output;
+    SetEnvironmentVariableA("QV_NO_DISPLAY", nullptr);
+    EXPECT_TRUE(Has(output, "qvhost properties: the printer properties need a display")) << output;
+    EXPECT_TRUE(Has(output, "qvhost show --shots DIR")) << output;
+    EXPECT_EQ(GetFileAttributesA((folder + "\\p.job").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Paths are taken from the wide command line and told back as typed; under
+// Wine they name the Unix files of the same (UTF-8) names.
+TEST(HostCommand, PathsOfAnyCharactersAreTakenAndToldAsTyped) {
+    const std::string folder = HostFolder("qv_host_paths");
+    // Outside the test macros, whose texts of the arguments are in code page 932.
+    const std::string resume = u8"résumé.job", saveResume = "script s.qvs --save " + resume;
+    std::string output;
+    EXPECT_EQ(RunHostIn(folder, saveResume, output), 0u) << output;
+    EXPECT_TRUE(Has(output, "saved " + resume + "\n")) << output;
+    EXPECT_EQ(RunHostIn(folder, u8"script s.qvs --save w/見本.job", output), 0u) << output;
+    EXPECT_TRUE(Has(output, u8"saved w/見本.job\n")) << output;
+    EXPECT_EQ(RunHostIn(folder, u8"dump --job w/見本.job", output), 0u) << output;
+    EXPECT_TRUE(Has(output, "\nCopies=3\n")) << output;
+    EXPECT_EQ(RunHostIn(folder, u8"dump --job w/無い.job", output), 2u) << output;
+    EXPECT_TRUE(Has(output, u8"qvhost: w/無い.job: cannot open the job file")) << output;
+    EXPECT_NE(GetFileAttributesW(Wide(folder + "\\" + resume).c_str()), INVALID_FILE_ATTRIBUTES);
+
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!unixName) return;  // not under Wine
+    char* name = unixName(Wide(folder + u8"\\w\\見本.job").c_str());
+    ASSERT_NE(name, nullptr);
+    const std::string unixPath = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    const std::string tail = u8"/w/見本.job";
+    ASSERT_GT(unixPath.size(), tail.size());
+    EXPECT_EQ(unixPath.substr(unixPath.size() - tail.size()), tail) << "the Unix name is UTF-8";
+    // A Unix path names that file and is told as typed.
+    const std::string unixFolder = unixPath.substr(0, unixPath.size() - tail.size());
+    EXPECT_EQ(RunHostIn("", "dump --job " + unixFolder + u8"/w/見本.job", output), 0u) << output;
+    EXPECT_TRUE(Has(output, "\nCopies=3\n")) << output;
+    EXPECT_EQ(RunHostIn("", "dump --job " + unixFolder + u8"/w/無い.job", output), 2u) << output;
+    EXPECT_TRUE(Has(output, "qvhost: " + unixFolder + u8"/w/無い.job: cannot open")) << output;
+}
+
+// `properties --job FILE` with a missing FILE starts from the default
+// settings, says so, and OK saves FILE.
+TEST(HostCommand, PropertiesMakeANewJobFile) {
+    const std::string folder = HostFolder("qv_host_new_job");
+    DeleteFileA((folder + "\\new.job").c_str());
+    std::string output;
+    const DWORD status = RunHostIn(folder, "properties --job new.job", output, [](DWORD process) {
+        // Presses OK in the sheet once it shows.
+        for (int tries = 0; tries < 300; ++tries) {
+            struct Find {
+                DWORD Process;
+                HWND Sheet;
+            } find = {process, nullptr};
+            EnumWindows(
+                [](HWND window, LPARAM data) -> BOOL {
+                    auto* f = reinterpret_cast<Find*>(data);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    if (owner == f->Process && IsWindowVisible(window) && GetDlgItem(window, IDOK)) f->Sheet = window;
+                    return f->Sheet == nullptr;
+                },
+                reinterpret_cast<LPARAM>(&find));
+            if (find.Sheet) {
+                Sleep(300);
+                PostMessageA(find.Sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+                return;
+            }
+            Sleep(100);
+        }
+    });
+    EXPECT_EQ(status, 0u) << output;
+    EXPECT_TRUE(Has(output, "new.job does not exist: a new job from the default settings, saved there on OK\n"))
+        << output;
+    EXPECT_TRUE(Has(output, "OK: saved new.job\n")) << output;
+    PrintSettings job;
+    std::string error;
+    ASSERT_TRUE(LoadJobFile(folder + "\\new.job", MakeDefaultSettings(), job, error)) << error;
+    EXPECT_EQ(job.Copies, MakeDefaultSettings().Copies);
 }
 
 }  // namespace
