@@ -207,8 +207,9 @@ int Print(const Options& o) {
         fprintf(stderr, "qvhost print: %s: the output must end in .png, .bmp or .ppm\n", o.Out.c_str());
         return ExitUsage;
     }
-    PrintSettings job;
-    if (!LoadJob(o, job)) return ExitUsage;
+    HostSession session;
+    if (!OpenSession(session, o)) return ExitUsage;
+    const std::vector<uint8_t> table = JobTable(session);
     Progress progress(std::cerr, "qvhost print", _isatty(_fileno(stderr)) != 0);
     progress.Stage("reading " + o.In);
     Image image;
@@ -218,9 +219,6 @@ int Print(const Options& o) {
         fprintf(stderr, "qvhost print: %s\n", error.c_str());
         return ExitUsage;
     }
-    HostSession session;
-    if (!OpenSession(session, job)) return ExitUsage;
-    const std::vector<uint8_t> table = JobTable(session);
     const RdtMapper mapper(table.data());
     MapInSteps(image, progress, [&](uint8_t* rgb, size_t pixels) { mapper.MapRgb(rgb, rgb, pixels); });
     progress.Stage("writing " + o.Out);
@@ -301,8 +299,11 @@ void PrintHelp(const Command& c) {
     printf("%s", c.Usage);
     if (!c.StepHelp) return;
     printf("\nsteps, one a line (# starts a comment; texts are UTF-8 in double quotes):\n");
-    for (size_t i = 0; i < ScriptWordHelpCount; ++i)
-        printf("  %-40s %s\n", ScriptWordHelps[i].Syntax, ScriptWordHelps[i].Help);
+    for (size_t i = 0; i < ScriptWordHelpCount; ++i) {
+        const ScriptWordHelp& h = ScriptWordHelps[i];
+        if (strlen(h.Syntax) <= 36) printf("  %-36s %s\n", h.Syntax, h.Help);
+        else printf("  %s\n  %-36s %s\n", h.Syntax, "", h.Help);
+    }
 }
 
 // The command line as UTF-8: Wine hands the program its Unix arguments in

@@ -14,8 +14,8 @@ const char* const ScriptPageNames[4] = {"main", "color", "option", "version"};
 const ScriptWordHelp ScriptWordHelps[] = {
     {"page", "page main|color|option|version", "shows that page of the sheet"},
     {"click", "click ID", "clicks the button ID"},
-    {"check", "check ID on|off", "sets the check box ID (a click when it changes)"},
-    {"select", "select ID INDEX | select ID \"TEXT\"", "chooses a list item by index, or the first beginning with TEXT"},
+    {"check", "check ID on|off", "ticks (on) or clears (off) the check box ID"},
+    {"select", "select ID INDEX | select ID \"TEXT\"", "chooses a list item: by index, or the first that begins with TEXT"},
     {"type", "type ID \"TEXT\"", "types TEXT into the edit box ID, replacing what it held"},
     {"leave", "leave ID", "moves the focus away from control ID"},
     {"scroll", "scroll ID lineleft|lineright|pageleft|pageright|thumbtrack POS|thumbposition POS|endscroll",
