@@ -3,7 +3,9 @@
 #include <array>
 #include <cmath>
 
-#if defined(__x86_64__) || defined(__i386__)
+// The vector build needs SSE2 arithmetic beside it: the 32-bit build keeps
+// to the x87 (and to what a Pentium has).
+#if defined(__x86_64__) && defined(__SSE2_MATH__)
 #define QV_X86 1
 #include <immintrin.h>
 #else
@@ -11,6 +13,7 @@
 #endif
 
 #include "engine/base_color_tables.h"
+#include "engine/engine_math.h"
 
 const double LightnessExponentTable[AdjustmentSteps] = {
     2.0, 1.9, 1.8, 1.7, 1.6, 1.5, 1.4, 1.3, 1.2, 1.1, 1.0,
@@ -87,7 +90,7 @@ constexpr double ChromaLimitValue = 120.0;
 // v > low ? v : low, and v < high ? v : high, without branches where the
 // machine has an instruction with exactly these semantics (NaN gives the bound).
 inline double AtLeast(double v, double low) {
-#if defined(__SSE2__)
+#if QV_X86
     return _mm_cvtsd_f64(_mm_max_sd(_mm_set_sd(v), _mm_set_sd(low)));
 #else
     return v > low ? v : low;
@@ -95,7 +98,7 @@ inline double AtLeast(double v, double low) {
 }
 
 inline double AtMost(double v, double high) {
-#if defined(__SSE2__)
+#if QV_X86
     return _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(v), _mm_set_sd(high)));
 #else
     return v < high ? v : high;
@@ -116,17 +119,18 @@ double BalanceGamma(int32_t value, double offset, double low, double high) {
 }
 
 double LabCompand(double t) {
-    return t > 0.008856 ? std::pow(t, 0.3333333333333333) : 7.787 * t + 0.13793103448275862;
+    return t > 0.008856 ? EnginePow(t, 0.3333333333333333) : 7.787 * t + 0.13793103448275862;
 }
 
 double ContrastCurve(double L, double k) {
     const double c = L * 0.01;
-    // At or above 100 gives exactly 100, below 0 gives 0.
-    return AtLeast(AtMost(L * (k + (3.0 * c - 2.0 * c * c) * (1.0 - k)), 100.0), 0.0);
+    // At or above 100 gives exactly 100, below 0 gives 0 (and so does NaN:
+    // the lower limit comes first).
+    return AtMost(AtLeast(L * (k + (3.0 * c - 2.0 * c * c) * (1.0 - k)), 0.0), 100.0);
 }
 
 double Linearise(int v, double gamma) {
-    return std::pow(v * Inv255, 2.2 / gamma);
+    return EnginePow(v * Inv255, 2.2 / gamma);
 }
 
 // Steps 2 and 3: linear RGB to XYZ (D50) to L*a*b*.
@@ -148,9 +152,11 @@ inline LabColor LinearToLab(double R, double G, double B, NodeTrace* trace) {
 }
 
 // Step 4, brightness. Filling a trace is optional so the table build pays
-// nothing for it.
+// nothing for it. Black is L* 0; a lightness at or below 0 (a rounding of
+// black) stays 0 rather than becoming the power of a negative number, NaN.
 inline double Brighten(const AdjustmentParameters& p, double L) {
-    return p.LightnessExponent != 1.0 ? 100.0 * std::pow(L * 0.01, p.LightnessExponent) : L;
+    if (p.LightnessExponent == 1.0) return L;
+    return L > 0.0 ? 100.0 * EnginePow(L * 0.01, p.LightnessExponent) : 0.0;
 }
 
 // Steps 5 to 7, on a color whose lightness is already brightened.
@@ -296,6 +302,7 @@ const uint8_t* SelectBaseColorTable(int32_t baseColor) {
 }
 
 void PrepareAdjustment(const ColorAdjustment& color) {
+    const EngineArithmetic arithmetic;
     AdjustmentParameters& p = g_parameters;
     p.BaseColorTable = SelectBaseColorTable(color.BaseColor);
     p.GammaRed = BalanceGamma(color.CyanRed, 0.4, 0.4, 1.4);
@@ -311,6 +318,7 @@ const AdjustmentParameters& CurrentAdjustment() {
 }
 
 DeviceColor LabToDeviceIn(const uint8_t* baseTable, double L, double a, double b) {
+    const EngineArithmetic arithmetic;
     return Lookup<uint8_t, 3>(baseTable, L, a, b);
 }
 
@@ -319,6 +327,7 @@ DeviceColor LabToDevice(double L, double a, double b) {
 }
 
 NodeTrace TraceNode(int r, int g, int b) {
+    const EngineArithmetic arithmetic;
     const AdjustmentParameters& p = g_parameters;
     NodeTrace t{};
     t.LinearRed = Linearise(ClampInput(r), p.GammaRed);
@@ -330,6 +339,7 @@ NodeTrace TraceNode(int r, int g, int b) {
 }
 
 DeviceColor AdjustNode(int r, int g, int b) {
+    const EngineArithmetic arithmetic;
     const AdjustmentParameters& p = g_parameters;
     const LabColor lab = AdjustLab(p,
                                    LinearToLab(Linearise(ClampInput(r), p.GammaRed),
@@ -444,7 +454,7 @@ __attribute__((target("avx2"))) int AdjustAndLookupAvx2(const AdjustmentParamete
             const __m256d s = _mm256_sub_pd(_mm256_mul_pd(_mm256_set1_pd(3.0), c),
                                             _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(2.0), c), c));
             L = _mm256_mul_pd(L, _mm256_add_pd(k, _mm256_mul_pd(s, oneMinusK)));
-            L = _mm256_max_pd(_mm256_min_pd(L, _mm256_set1_pd(100.0)), zero);
+            L = _mm256_min_pd(_mm256_max_pd(L, zero), _mm256_set1_pd(100.0));
         }
         a = _mm256_mul_pd(a, factor);
         b = _mm256_mul_pd(b, factor);
@@ -492,6 +502,7 @@ void SetVectorBuild(bool enabled) {
 }
 
 void BuildRdt(const ColorAdjustment& color) {
+    const EngineArithmetic arithmetic;
     PrepareAdjustment(color);
     const AdjustmentParameters& p = g_parameters;
 
@@ -546,6 +557,7 @@ void BuildRdt(const ColorAdjustment& color) {
 }
 
 void LookupToBytes(const uint8_t* baseTable, const LabColor* lab, uint8_t* out, size_t count) {
+    const EngineArithmetic arithmetic;
     const double* base = WidenedBaseTable(baseTable);
     size_t i = 0;
 #if QV_X86

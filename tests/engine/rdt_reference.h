@@ -1,8 +1,6 @@
-// Reference tables of the native build, which the Windows build's MakeRdt
-// must reproduce through the bridge. Each case holds the record, its table,
-// and a mask of the bytes whose exact value lies on an integer: there the
-// platforms' power functions may round to either side, so those bytes may
-// differ by one.
+// Reference tables, which every build's MakeRdt must reproduce byte for byte:
+// five tables in full (tests/data/rdt_reference.bin: per case the record, then
+// its RdtBytes table) and a spread of settings by the hash of their tables.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +13,6 @@
 struct RdtReferenceCase {
     ColorAdjustment Color;
     std::vector<uint8_t> Table;  // RdtBytes
-    std::vector<uint8_t> OnInteger;  // RdtBytes, 1 where the byte may differ by one
 };
 
 inline const ColorAdjustment RdtReferenceColors[] = {
@@ -33,10 +30,8 @@ inline bool ReadRdtReference(const std::string& path, std::vector<RdtReferenceCa
     for (;;) {
         RdtReferenceCase c;
         c.Table.resize(RdtBytes);
-        c.OnInteger.resize(RdtBytes);
         if (std::fread(&c.Color, sizeof c.Color, 1, f) != 1) break;
-        if (std::fread(c.Table.data(), 1, RdtBytes, f) != RdtBytes ||
-            std::fread(c.OnInteger.data(), 1, RdtBytes, f) != RdtBytes) {
+        if (std::fread(c.Table.data(), 1, RdtBytes, f) != RdtBytes) {
             cases.clear();
             break;
         }
@@ -46,13 +41,33 @@ inline bool ReadRdtReference(const std::string& path, std::vector<RdtReferenceCa
     return !cases.empty();
 }
 
-// Counts the bytes of `table` that differ from the reference beyond what
-// its mask allows.
+// Counts the bytes of `table` that differ from the reference.
 inline int RdtReferenceMismatches(const RdtReferenceCase& c, const uint8_t* table) {
     int bad = 0;
-    for (size_t i = 0; i < RdtBytes; ++i) {
-        const int d = static_cast<int>(table[i]) - static_cast<int>(c.Table[i]);
-        if (d != 0 && !(c.OnInteger[i] && (d == 1 || d == -1))) ++bad;
-    }
+    for (size_t i = 0; i < RdtBytes; ++i) bad += table[i] != c.Table[i];
     return bad;
+}
+
+// FNV-1a, 64 bits, of a table.
+inline uint64_t RdtHash(const uint8_t* table) {
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (size_t i = 0; i < RdtBytes; ++i) h = (h ^ table[i]) * 0x100000001b3ull;
+    return h;
+}
+
+// Every base color with: all fields at one extreme, then the other; each
+// field alone at -10 and at 10; the extremes alternating; and three settings
+// that once built different tables on the x87.
+struct RdtSpreadCase {
+    int32_t Base;
+    int32_t Bright, Fullness, Contrast, CyanRed, MagentaGreen, YellowBlue;
+    uint64_t Hash;
+};
+
+inline const RdtSpreadCase RdtSpread[] = {
+#include "tests/engine/rdt_spread.inc"
+};
+
+inline ColorAdjustment RdtSpreadColor(const RdtSpreadCase& c) {
+    return {0, c.Base, c.Bright, c.Fullness, c.Contrast, c.CyanRed, c.MagentaGreen, c.YellowBlue};
 }

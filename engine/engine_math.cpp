@@ -1,0 +1,268 @@
+#include "engine/engine_math.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#if defined(__SSE2_MATH__)
+#include <xmmintrin.h>
+#endif
+
+#include "engine/pow_tables.h"
+
+// No FMA anywhere (the oldest target has none): exact products come from
+// Dekker's splitting. Every operation is a plain double operation, so SSE2
+// and the x87 at double precision give the same bits.
+
+namespace {
+
+using namespace qvpow;
+
+uint64_t Bits(double d) {
+    uint64_t u;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+}
+
+double FromBits(uint64_t u) {
+    double d;
+    std::memcpy(&d, &u, sizeof d);
+    return d;
+}
+
+// A double-double: the value Hi + Lo, |Lo| <= ulp(Hi) / 2 when normalised.
+struct DD {
+    double Hi, Lo;
+};
+
+inline DD TwoSum(double a, double b) {
+    const double s = a + b;
+    const double bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+
+// Requires |a| >= |b| (or a == 0).
+inline DD FastTwoSum(double a, double b) {
+    const double s = a + b;
+    return {s, b - (s - a)};
+}
+
+inline void Split(double a, double& hi, double& lo) {
+    const double c = 134217729.0 * a;  // 2^27 + 1
+    hi = c - (c - a);
+    lo = a - hi;
+}
+
+inline DD TwoProd(double a, double b) {
+    double ah, al, bh, bl;
+    Split(a, ah, al);
+    Split(b, bh, bl);
+    const double p = a * b;
+    return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
+}
+
+inline DD Add(DD a, DD b) {
+    DD s = TwoSum(a.Hi, b.Hi);
+    const DD t = TwoSum(a.Lo, b.Lo);
+    s = FastTwoSum(s.Hi, s.Lo + t.Hi);
+    return FastTwoSum(s.Hi, s.Lo + t.Lo);
+}
+
+inline DD Mul(DD a, DD b) {
+    const DD p = TwoProd(a.Hi, b.Hi);
+    return FastTwoSum(p.Hi, p.Lo + (a.Hi * b.Lo + a.Lo * b.Hi));
+}
+
+inline DD MulD(DD a, double b) {
+    const DD p = TwoProd(a.Hi, b);
+    return FastTwoSum(p.Hi, p.Lo + a.Lo * b);
+}
+
+constexpr uint64_t LogOffset = 0x3fe6955500000000ull;
+constexpr double Shift = 0x1.8p52;  // adding it rounds to an integer
+constexpr double FastBound = 0x1p-66;  // relative error bound of the fast path (about 2^-68.5 shown)
+constexpr double ExpLimit = 707.0;
+
+// x = 2^K z with z in [0x1.6955p-1, 0x1.6955p0), and r = z InvC - 1 exactly
+// (as Hi + Lo, and rounded, which is exact too: see the table generator).
+struct LogReduction {
+    double K;
+    const LogEntry* Entry;
+    double RHi, RLo, R;
+};
+
+LogReduction ReduceLog(double x) {
+    int extra = 0;
+    if (x < 0x1p-1022) {  // subnormal: scale into the normal range first
+        x *= 0x1p52;
+        extra = 52;
+    }
+    const uint64_t ix = Bits(x);
+    const uint64_t tmp = ix - LogOffset;
+    const int i = static_cast<int>((tmp >> 45) & 127);
+    const int64_t k = static_cast<int64_t>(tmp) >> 52;
+    const uint64_t iz = ix - (tmp & (0xfffull << 52));
+    const double z = FromBits(iz);
+    // zhi has 21 significant bits, InvC at most 8, so both products are exact.
+    const double zhi = FromBits((iz + (1ull << 31)) & (~0ull << 32));
+    const double zlo = z - zhi;
+    const LogEntry& e = LogTable[i];
+    LogReduction red;
+    red.K = static_cast<double>(k - extra);
+    red.Entry = &e;
+    red.RHi = zhi * e.InvC - 1.0;
+    red.RLo = zlo * e.InvC;
+    red.R = red.RHi + red.RLo;
+    return red;
+}
+
+// e = K ln2 / 128 + r: the table index, the binary exponent and kd.
+struct ExpReduction {
+    int Index;
+    int Exponent;
+    double Kd;
+};
+
+ExpReduction ReduceExp(double e) {
+    double kd = InvLn2N * e + Shift;
+    const int64_t k = static_cast<int64_t>(Bits(kd) - Bits(Shift));
+    kd -= Shift;
+    const int j = static_cast<int>(k & 127);
+    return {j, static_cast<int>((k - j) / 128), kd};
+}
+
+double ScaleBy(double v, int exponent) {
+    return v * FromBits(static_cast<uint64_t>(exponent + 1023) << 52);
+}
+
+double Unreachable(double e) {
+    return e > 0.0 ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
+// Everything in double-double, about 2^-100 relative: for the rare cases the
+// fast path cannot round with certainty.
+double SlowPow(double x, double y) {
+    const LogReduction red = ReduceLog(x);
+    DD poly = {Log1pCoeff[15][0], Log1pCoeff[15][1]};
+    for (int n = 14; n >= 0; --n) poly = Add(MulD(poly, red.R), DD{Log1pCoeff[n][0], Log1pCoeff[n][1]});
+    poly = MulD(poly, red.R);  // log(1 + r)
+    const LogEntry& c = *red.Entry;
+    DD lg = {red.K * Ln2Hi + c.LogCHi, 0.0};  // exact
+    lg = Add(lg, TwoProd(red.K, Ln2Mid));
+    lg = Add(lg, DD{c.LogCMid, red.K * Ln2Lo + c.LogCLo});
+    lg = Add(lg, poly);
+
+    const DD e = MulD(lg, y);
+    if (!(std::fabs(e.Hi) < ExpLimit)) return Unreachable(e.Hi);
+    const ExpReduction xr = ReduceExp(e.Hi);
+    DD r = {e.Hi - xr.Kd * Ln2HiN, 0.0};  // exact
+    r = Add(r, DD{e.Lo, -xr.Kd * Ln2LoN});
+    r = Add(r, TwoProd(-xr.Kd, Ln2MidN));
+    DD ex = {ExpCoeff[11][0], ExpCoeff[11][1]};
+    for (int n = 10; n >= 0; --n) ex = Add(Mul(ex, r), DD{ExpCoeff[n][0], ExpCoeff[n][1]});
+    const DD v = Mul(DD{ExpTable[xr.Index].Hi, ExpTable[xr.Index].Lo}, ex);
+    return ScaleBy(v.Hi + v.Lo, xr.Exponent);
+}
+
+}  // namespace
+
+double EnginePow(double x, double y) {
+    if (y == 1.0) return x;
+    if (y == 2.0) return x * x;  // correctly rounded, exact midpoints included
+    if (!(x > 0.0 && x < std::numeric_limits<double>::infinity()) || !(std::fabs(y) < 0x1p60)) {
+        if (y == 0.0) return 1.0;
+        if (std::isnan(x) || std::isnan(y) || x < 0.0) return std::numeric_limits<double>::quiet_NaN();
+        if (x == 0.0) return y > 0.0 ? 0.0 : std::numeric_limits<double>::infinity();
+        if (x == 1.0) return 1.0;
+        if (std::isinf(x)) return y > 0.0 ? x : 0.0;
+        return Unreachable((x > 1.0) == (y > 0.0) ? 1.0 : -1.0);  // |y| huge
+    }
+
+    // log x = K ln2 + log c + log(1 + r) as hi + lo, to about 2^-74 absolute.
+    const LogReduction red = ReduceLog(x);
+    const LogEntry& c = *red.Entry;
+    const double r = red.R;
+    const double t1 = red.K * Ln2Hi + c.LogCHi;  // exact: both on the 2^-42 grid
+    const DD t2 = TwoSum(t1, r);
+    const double half = red.RHi * (-0.5 * red.RHi);  // -rhi^2 / 2, exact
+    const DD hi = TwoSum(t2.Hi, half);
+    const double lo3 = -0.5 * red.RLo * (r + red.RHi);  // the rest of -r^2 / 2
+    const double r2 = r * r;
+    // r^3 / 3 - r^4 / 4 + ... - r^10 / 10; |r| < 2^-7 leaves less than 2^-80.
+    const double p =
+        r2 * r *
+        (Log1pCoeff[2][0] +
+         r * (Log1pCoeff[3][0] +
+              r * (Log1pCoeff[4][0] +
+                   r * (Log1pCoeff[5][0] +
+                        r * (Log1pCoeff[6][0] +
+                             r * (Log1pCoeff[7][0] + r * (Log1pCoeff[8][0] + r * Log1pCoeff[9][0])))))));
+    const double lo = (red.K * Ln2Mid + c.LogCMid) + t2.Lo + lo3 + hi.Lo + p;
+    const DD lg = FastTwoSum(hi.Hi, lo);
+
+    // e = y log x, exactly as a product plus the tail's share.
+    DD e = TwoProd(y, lg.Hi);
+    e.Lo += y * lg.Lo;
+    if (!(std::fabs(e.Hi) < ExpLimit)) return Unreachable(e.Hi);
+
+    // exp(e) = 2^(k / 128) exp(r), |r| < 2^-8.4, r = rh + rl exactly summed.
+    const ExpReduction xr = ReduceExp(e.Hi);
+    const double rh = e.Hi - xr.Kd * Ln2HiN;  // exact
+    const DD rr = TwoSum(rh, e.Lo - xr.Kd * Ln2MidN);
+    const double s = rr.Hi, s2 = s * s;
+    // exp(r) - 1 - r.Hi: r.Lo (1 + r.Hi) + r^2/2 + ... + r^7/5040 (the rest < 2^-83).
+    const double q = rr.Lo * (1.0 + s) +
+                     s2 * (ExpCoeff[2][0] +
+                           s * (ExpCoeff[3][0] +
+                                s * (ExpCoeff[4][0] +
+                                     s * (ExpCoeff[5][0] + s * (ExpCoeff[6][0] + s * ExpCoeff[7][0])))));
+    const ExpEntry& t = ExpTable[xr.Index];
+    const DD ph = TwoProd(t.Hi, s);
+    const double rest = ph.Lo + t.Hi * q + t.Lo * (1.0 + (s + q));
+    const DD sum = FastTwoSum(t.Hi, ph.Hi);
+    const double tail = sum.Lo + rest;
+    const double res = sum.Hi + tail;
+    const double err = (sum.Hi - res) + tail;  // exact
+
+    // Ziv's test: the exact value is res + err within FastBound; if that
+    // interval holds no midpoint, res is the correctly rounded value.
+    const double gap = err >= 0.0 ? FromBits(Bits(res) + 1) - res : res - FromBits(Bits(res) - 1);
+    if (std::fabs(err) + res * FastBound < 0.5 * gap) return ScaleBy(res, xr.Exponent);
+    return SlowPow(x, y);
+}
+
+#if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
+// x87 control word: precision control (bits 8-9) 10 = 53 bits, rounding
+// control (bits 10-11) 00 = nearest.
+EngineArithmetic::EngineArithmetic() {
+    unsigned short cw;
+    __asm__ __volatile__("fnstcw %0" : "=m"(cw));
+    m_saved = cw;
+    const unsigned short wanted = static_cast<unsigned short>((cw & ~0x0F00u) | 0x0200u);
+    m_changed = wanted != cw;
+    if (m_changed) __asm__ __volatile__("fldcw %0" : : "m"(wanted) : "memory");
+}
+
+EngineArithmetic::~EngineArithmetic() {
+    if (m_changed) {
+        const unsigned short cw = static_cast<unsigned short>(m_saved);
+        __asm__ __volatile__("fldcw %0" : : "m"(cw) : "memory");
+    }
+}
+#elif defined(__SSE2_MATH__)
+// MXCSR: rounding control (bits 13-14) 00 = nearest, flush-to-zero (bit 15)
+// and denormals-are-zero (bit 6) off.
+EngineArithmetic::EngineArithmetic() : m_saved(_mm_getcsr()) {
+    const unsigned wanted = m_saved & ~0xE040u;
+    m_changed = wanted != m_saved;
+    if (m_changed) _mm_setcsr(wanted);
+}
+
+EngineArithmetic::~EngineArithmetic() {
+    if (m_changed) _mm_setcsr(m_saved);
+}
+#else
+EngineArithmetic::EngineArithmetic() : m_saved(0), m_changed(false) {}
+EngineArithmetic::~EngineArithmetic() {}
+#endif

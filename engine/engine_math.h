@@ -1,0 +1,30 @@
+// The arithmetic that makes the engine's tables the same bytes on every build:
+// one power function of our own, and double-precision rounding on the x87.
+#pragma once
+
+// x^y rounded to the nearest double. It is meant for positive finite x and
+// moderate y (results within the normal range); there it is correctly rounded
+// except when the exact result lies within about 2^-100 of a midpoint between
+// two doubles (an exact midpoint is possible only for special x and y, such as
+// x with few significant bits and an integral y of 3 or more). The rest gets
+// the obvious answers: y == 0 gives 1, x == 0 gives 0 or infinity, x < 0 and
+// NaN give NaN, infinite x or a result beyond the normal range give 0 or
+// infinity.
+double EnginePow(double x, double y);
+
+// For the lifetime of the holder, arithmetic on doubles rounds to nearest with
+// a 53-bit significand: on the x87 the precision control is set to double
+// (the host process may run it at 64 bits), with SSE the rounding mode is set
+// to nearest and denormals are kept. The caller's settings come back at the
+// end. Every engine entry that computes with doubles holds one.
+class EngineArithmetic {
+public:
+    EngineArithmetic();
+    ~EngineArithmetic();
+    EngineArithmetic(const EngineArithmetic&) = delete;
+    EngineArithmetic& operator=(const EngineArithmetic&) = delete;
+
+private:
+    unsigned m_saved;
+    bool m_changed;
+};
