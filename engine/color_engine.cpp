@@ -119,7 +119,7 @@ double BalanceGamma(int32_t value, double offset, double low, double high) {
 }
 
 double LabCompand(double t) {
-    return t > 0.008856 ? EnginePow(t, 0.3333333333333333) : 7.787 * t + 0.13793103448275862;
+    return t > 0.008856 ? EnginePowHeld(t, 0.3333333333333333) : 7.787 * t + 0.13793103448275862;
 }
 
 double ContrastCurve(double L, double k) {
@@ -130,7 +130,7 @@ double ContrastCurve(double L, double k) {
 }
 
 double Linearise(int v, double gamma) {
-    return EnginePow(v * Inv255, 2.2 / gamma);
+    return EnginePowHeld(v * Inv255, 2.2 / gamma);
 }
 
 // Steps 2 and 3: linear RGB to XYZ (D50) to L*a*b*.
@@ -156,7 +156,7 @@ inline LabColor LinearToLab(double R, double G, double B, NodeTrace* trace) {
 // black) stays 0 rather than becoming the power of a negative number, NaN.
 inline double Brighten(const AdjustmentParameters& p, double L) {
     if (p.LightnessExponent == 1.0) return L;
-    return L > 0.0 ? 100.0 * EnginePow(L * 0.01, p.LightnessExponent) : 0.0;
+    return L > 0.0 ? 100.0 * EnginePowHeld(L * 0.01, p.LightnessExponent) : 0.0;
 }
 
 // Steps 5 to 7, on a color whose lightness is already brightened.
@@ -486,14 +486,12 @@ namespace {
 
 bool g_vectorBuild = true;
 
-bool UseVectorBuild() {
 #if QV_X86
+bool UseVectorBuild() {
     static const bool avx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
     return avx2 && g_vectorBuild;
-#else
-    return false;
-#endif
 }
+#endif
 
 }  // namespace
 

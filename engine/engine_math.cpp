@@ -167,7 +167,7 @@ double SlowPow(double x, double y) {
 
 }  // namespace
 
-double EnginePow(double x, double y) {
+double EnginePowHeld(double x, double y) {
     if (y == 1.0) return x;
     if (y == 2.0) return x * x;  // correctly rounded, exact midpoints included
     if (!(x > 0.0 && x < std::numeric_limits<double>::infinity()) || !(std::fabs(y) < 0x1p60)) {
@@ -230,6 +230,11 @@ double EnginePow(double x, double y) {
     const double gap = err >= 0.0 ? FromBits(Bits(res) + 1) - res : res - FromBits(Bits(res) - 1);
     if (std::fabs(err) + res * FastBound < 0.5 * gap) return ScaleBy(res, xr.Exponent);
     return SlowPow(x, y);
+}
+
+double EnginePow(double x, double y) {
+    const EngineArithmetic arithmetic;
+    return EnginePowHeld(x, y);
 }
 
 #if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)

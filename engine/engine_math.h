@@ -9,8 +9,12 @@
 // x with few significant bits and an integral y of 3 or more). The rest gets
 // the obvious answers: y == 0 gives 1, x == 0 gives 0 or infinity, x < 0 and
 // NaN give NaN, infinite x or a result beyond the normal range give 0 or
-// infinity.
+// infinity. It holds an EngineArithmetic (below) while it computes.
 double EnginePow(double x, double y);
+
+// The same, for callers that already hold an EngineArithmetic (the engine's
+// loops): without one, the x87 at 64-bit precision gives wrong results.
+double EnginePowHeld(double x, double y);
 
 // For the lifetime of the holder, arithmetic on doubles rounds to nearest with
 // a 53-bit significand: on the x87 the precision control is set to double

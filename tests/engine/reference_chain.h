@@ -53,7 +53,7 @@ inline Parameters Prepare(const ColorAdjustment& c) {
 }
 
 inline double Compand(double t) {
-    if (t > 0.008856) return EnginePow(t, 0.3333333333333333);
+    if (t > 0.008856) return EnginePowHeld(t, 0.3333333333333333);
     return 7.787 * t + 0.13793103448275862;
 }
 
@@ -89,9 +89,9 @@ inline void LabToDevice(const uint8_t* table, double L, double a, double b, doub
 
 inline void Node(const Parameters& p, int r, int g, int b, double out[3]) {
     const EngineArithmetic arithmetic;
-    const double R = EnginePow(r * 0.00392156862745098, 2.2 / p.GammaRed);
-    const double G = EnginePow(g * 0.00392156862745098, 2.2 / p.GammaGreen);
-    const double B = EnginePow(b * 0.00392156862745098, 2.2 / p.GammaBlue);
+    const double R = EnginePowHeld(r * 0.00392156862745098, 2.2 / p.GammaRed);
+    const double G = EnginePowHeld(g * 0.00392156862745098, 2.2 / p.GammaGreen);
+    const double B = EnginePowHeld(b * 0.00392156862745098, 2.2 / p.GammaBlue);
     const double X = 0.4361 * R + 0.3851 * G + 0.1431 * B;
     const double Y = 0.2225 * R + 0.7169 * G + 0.0606 * B;
     const double Z = 0.0139 * R + 0.0971 * G + 0.7141 * B;
@@ -101,7 +101,7 @@ inline void Node(const Parameters& p, int r, int g, int b, double out[3]) {
     double L = 116.0 * fy - 16.0;
     double a = 500.0 * (fx - fy);
     double bb = 200.0 * (fy - fz);
-    if (p.Exponent != 1.0) L = 100.0 * EnginePow(L * 0.01, p.Exponent);
+    if (p.Exponent != 1.0) L = 100.0 * EnginePowHeld(L * 0.01, p.Exponent);
     if (p.Blend != 1.0) {
         const double c = L * 0.01;
         L = L * (p.Blend + (3.0 * c - 2.0 * c * c) * (1.0 - p.Blend));
