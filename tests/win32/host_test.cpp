@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cstring>
 #include <vector>
 #include <string>
@@ -15,6 +16,7 @@
 #include "host/property_sheet.h"
 #include "tests/engine/rdt_reference.h"
 #include "tools/common/image_io.h"
+#include "ui/common/exports.h"
 
 namespace {
 
@@ -76,8 +78,7 @@ TEST_F(HostTest, HeadlessVisitSavesAPictureOfEachPage) {
     }
 }
 
-// The bridge's table entry gives the native build's tables (the reference
-// committed by the native tests), up to the rounding of exact integers.
+// The bridge's table entry gives the reference tables (those of every build).
 TEST_F(HostTest, TableEntryReproducesTheNativeTables) {
     std::vector<RdtReferenceCase> cases;
     ASSERT_TRUE(ReadRdtReference(QV_SOURCE_DIR "/tests/data/rdt_reference.bin", cases));
@@ -87,6 +88,36 @@ TEST_F(HostTest, TableEntryReproducesTheNativeTables) {
         EXPECT_EQ(RdtReferenceMismatches(c, table.data()), 0) << "BaseColor " << c.Color.BaseColor;
         EXPECT_EQ(table[RdtBytes], 0xA5) << "written past the table";
     }
+}
+
+// MakeRdt of the built QV3810ui, called directly, gives every reference table
+// and every table of the spread byte for byte, and leaves the caller's
+// floating-point control as it was (the library sets its own while it builds).
+TEST(ShippedLibrary, MakeRdtGivesTheReferenceTablesByteForByte) {
+    HMODULE ui = LoadLibraryA("QV3810ui.dll");
+    ASSERT_NE(ui, nullptr);
+    using MakeRdtFn = int32_t(QV_API*)(const ColorAdjustment*, uint8_t*);
+    const auto makeRdt = reinterpret_cast<MakeRdtFn>(reinterpret_cast<void*>(GetProcAddress(ui, "MakeRdt")));
+    ASSERT_NE(makeRdt, nullptr);
+    std::vector<RdtReferenceCase> cases;
+    ASSERT_TRUE(ReadRdtReference(QV_SOURCE_DIR "/tests/data/rdt_reference.bin", cases));
+    ASSERT_EQ(cases.size(), sizeof RdtReferenceColors / sizeof RdtReferenceColors[0]);
+    const unsigned control = _controlfp(0, 0);
+    std::vector<uint8_t> table(RdtBytes);
+    for (const RdtReferenceCase& c : cases) {
+        ASSERT_NE(makeRdt(&c.Color, table.data()), 0);
+        EXPECT_EQ(RdtReferenceMismatches(c, table.data()), 0) << "BaseColor " << c.Color.BaseColor;
+    }
+    for (const RdtSpreadCase& s : RdtSpread) {
+        const ColorAdjustment color = RdtSpreadColor(s);
+        makeRdt(&color, table.data());
+        EXPECT_EQ(RdtHash(table.data()), s.Hash)
+            << "base " << s.Base << " fields " << s.Bright << " " << s.Fullness << " " << s.Contrast << " "
+            << s.CyanRed << " " << s.MagentaGreen << " " << s.YellowBlue << "; entry 0 " << int(table[0]) << ","
+            << int(table[1]) << "," << int(table[2]);
+    }
+    EXPECT_EQ(_controlfp(0, 0), control);
+    FreeLibrary(ui);
 }
 
 // `qvhost rdt` writes the default job's table; the default job's color
