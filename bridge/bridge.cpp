@@ -3,6 +3,7 @@
 // page handlers and MakeRdt of QV3810ui.
 #include <windows.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "thunk/thunk_api.h"
@@ -10,12 +11,29 @@
 #include "ui/framework/app_state.h"
 
 extern "C" {
-__declspec(dllexport) ThunkDataSL32 QV3810T2_ThunkData32 = {
-    {'S', 'L', '0', '1'}, 2259, {0, 0}, {'L', 'B', '0', '1'}, {0, 0, 0}};
+// The two calls behind the thunk targets, with the 16-bit caller's arguments.
+WORD WINAPI QvPageCall(SEGPTR16 message16, SEGPTR16 current16, SEGPTR16 defaults16);
+void WINAPI QvTableCall(SEGPTR16 color16, SEGPTR16 table16);
+
+#if defined(_M_IX86) || defined(__i386__)
+// The platform's targets, the data block and the target table are in
+// thunk_entries_i686.S, with the name of the partner's data block.
+extern ThunkDataSL32 QV3810T2_ThunkData32;
+extern const char QvPartnerDataName[];
+#else
+// The stand-in calls a target with the frame base as its argument.
 DWORD WINAPI PageEntry(const BYTE* frame);
 DWORD WINAPI TableEntry(const BYTE* frame);
-__declspec(dllexport) extern const ThunkTarget QV3810T2_TargetTable[2];
-const ThunkTarget QV3810T2_TargetTable[2] = {TableEntry, PageEntry};
+
+struct BridgeThunkData {
+    ThunkDataSL32 Data;
+    ThunkTarget Targets[2];  // entry 0 the table, entry 1 the page
+};
+__declspec(dllexport) BridgeThunkData QV3810T2_ThunkData32 = {
+    {{'S', 'L', '0', '1'}, 2259, {0, 0}, {'L', 'B', '0', '1'}, {0, 0, 0}, offsetof(BridgeThunkData, Targets)},
+    {TableEntry, PageEntry}};
+const char QvPartnerDataName[] = "PK_ThunkData16";
+#endif
 }
 
 namespace {
@@ -35,12 +53,6 @@ const PageRoute PageRoutes[] = {
 };
 
 FrameworkState g_framework;
-
-SEGPTR16 FrameArg(const BYTE* frame, int offset) {
-    SEGPTR16 value;
-    memcpy(&value, frame + offset, sizeof value);
-    return value;
-}
 
 // The bridge's framework state for the calling process, every call.
 bool InitCallerFramework() {
@@ -62,12 +74,11 @@ int32_t Dispatch(PageMessage* message, PrintSettings* current, PrintSettings* de
 extern "C" {
 
 // Entry 1: (PageMessage far*, current PrintSettings far*, default PrintSettings far*).
-DWORD WINAPI PageEntry(const BYTE* frame) {
+WORD WINAPI QvPageCall(SEGPTR16 message16, SEGPTR16 current16, SEGPTR16 defaults16) {
     SEGPTR16 unmap[4] = {};
     PageMessage copy = {};
     PageMessage* message = nullptr;
 
-    SEGPTR16 message16 = FrameArg(frame, 30);
     if (message16) {
         unmap[0] = message16;
         if (auto* host = static_cast<const HostPageMessage*>(MapSLFix(message16))) {
@@ -82,10 +93,10 @@ DWORD WINAPI PageEntry(const BYTE* frame) {
             message = &copy;
         }
     }
-    unmap[2] = FrameArg(frame, 22);
-    auto* defaults = static_cast<PrintSettings*>(MapSLFix(unmap[2]));
-    unmap[3] = FrameArg(frame, 26);
-    auto* current = static_cast<PrintSettings*>(MapSLFix(unmap[3]));
+    unmap[2] = defaults16;
+    auto* defaults = static_cast<PrintSettings*>(MapSLFix(defaults16));
+    unmap[3] = current16;
+    auto* current = static_cast<PrintSettings*>(MapSLFix(current16));
 
     K32Thk1632Prolog();
     DWORD result = static_cast<DWORD>(Dispatch(message, current, defaults));
@@ -97,23 +108,38 @@ DWORD WINAPI PageEntry(const BYTE* frame) {
 }
 
 // Entry 0: (ColorAdjustment far*, RenderingDataTable far*).
-DWORD WINAPI TableEntry(const BYTE* frame) {
-    SEGPTR16 unmap[2] = {FrameArg(frame, 22), FrameArg(frame, 26)};
-    auto* table = static_cast<uint8_t*>(MapSLFix(unmap[0]));
-    auto* color = static_cast<const ColorAdjustment*>(MapSLFix(unmap[1]));
+void WINAPI QvTableCall(SEGPTR16 color16, SEGPTR16 table16) {
+    SEGPTR16 unmap[2] = {table16, color16};
+    auto* table = static_cast<uint8_t*>(MapSLFix(table16));
+    auto* color = static_cast<const ColorAdjustment*>(MapSLFix(color16));
 
     K32Thk1632Prolog();
     if (InitCallerFramework() && color && table) MakeRdt(color, table);
     K32Thk1632Epilog();
 
     UnMapSLFixArray(unmap, 2);
+}
+
+#if !(defined(_M_IX86) || defined(__i386__))
+static SEGPTR16 FrameArg(const BYTE* frame, int offset) {
+    SEGPTR16 value;
+    memcpy(&value, frame + offset, sizeof value);
+    return value;
+}
+
+DWORD WINAPI PageEntry(const BYTE* frame) { return QvPageCall(FrameArg(frame, 30), FrameArg(frame, 26), FrameArg(frame, 22)); }
+
+DWORD WINAPI TableEntry(const BYTE* frame) {
+    QvTableCall(FrameArg(frame, 26), FrameArg(frame, 22));
     return 0;
 }
+#endif
 
 }  // extern "C"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     // The thunk's result does not decide the load.
-    ThunkConnect32(&QV3810T2_ThunkData32, "PK_ThunkData16", "QV3810T1.DLL", "QV3810T2.DLL", instance, reason);
+    ThunkConnect32(reinterpret_cast<ThunkDataSL32*>(&QV3810T2_ThunkData32), QvPartnerDataName, "QV3810T1.DLL",
+                   "QV3810T2.DLL", instance, reason);
     return TRUE;
 }

@@ -12,7 +12,6 @@ constexpr DWORD PartnerChecksum = 2259;  // checksum of "PK_ThunkData16"
 const char PartnerData[] = "PK_ThunkData16";
 const char PartnerModule[] = "QV3810T1.DLL";
 const char TargetModule[] = "QV3810T2.DLL";
-const char TargetTableExport[] = "QV3810T2_TargetTable";
 
 constexpr int SelectorCount = 64;
 constexpr WORD FirstSelector = 0x0107;  // ring 3 LDT selectors step by 8
@@ -61,14 +60,16 @@ BOOL WINAPI ThunkConnect32(ThunkDataSL32* data, LPCSTR thunkData16, LPCSTR modul
     if (reason < 4) ++c.Reasons[reason];
 
     bool valid = data && memcmp(data->Signature, "SL01", 4) == 0 && data->Checksum == PartnerChecksum &&
-                 memcmp(data->LateBinding, "LB01", 4) == 0 && NameIs(thunkData16, PartnerData) &&
-                 NameIs(module16, PartnerModule) && NameIs(module32, TargetModule);
+                 memcmp(data->LateBinding, "LB01", 4) == 0 && data->TargetTableOffset >= sizeof *data &&
+                 NameIs(thunkData16, PartnerData) && NameIs(module16, PartnerModule) && NameIs(module32, TargetModule);
     switch (reason) {
     case DLL_PROCESS_ATTACH:
+        // The target table lies at the offset the data block gives.
         c.Connected = valid;
-        g_targets = valid ? reinterpret_cast<const ThunkTarget*>(GetProcAddress(instance, TargetTableExport))
+        g_targets = valid ? reinterpret_cast<const ThunkTarget*>(reinterpret_cast<const BYTE*>(data) +
+                                                                 data->TargetTableOffset)
                           : nullptr;
-        return valid && g_targets != nullptr;
+        return valid;
     case DLL_PROCESS_DETACH:
         c.Connected = FALSE;
         g_targets = nullptr;

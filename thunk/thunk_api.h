@@ -6,18 +6,22 @@
 
 typedef DWORD SEGPTR16;  // a 16:16 pointer: selector in the high half
 
-// The 32-bit half of a 16-to-32 flat thunk (32 bytes, in writable data).
+// The 32-bit half of a 16-to-32 flat thunk, in writable data. ThunkConnect32
+// stores the partner's data in the second reserved word and finds the
+// target table at TargetTableOffset.
 struct ThunkDataSL32 {
     char Signature[4];    // "SL01"
     DWORD Checksum;       // equals the checksum of the 16-bit partner's block
     DWORD Reserved1[2];
     char LateBinding[4];  // "LB01"
     DWORD Reserved2[3];
+    DWORD TargetTableOffset;
 };
-static_assert(sizeof(ThunkDataSL32) == 32, "thunk data block is 32 bytes");
+static_assert(sizeof(ThunkDataSL32) == 36, "thunk data block is 36 bytes");
 
-// A thunk target receives the base of the 16-bit caller's frame; its
-// arguments lie at fixed offsets above it.
+// The stand-in's thunk targets receive the base of the 16-bit caller's
+// frame; their arguments lie at fixed offsets above it. (The platform's
+// targets take the frame base in EBX instead: bridge/thunk_entries_i686.S.)
 typedef DWORD(WINAPI* ThunkTarget)(const BYTE* frame);
 
 #ifdef QV_THUNK_STANDIN_BUILD
