@@ -190,7 +190,21 @@ __attribute__((target("avx2"))) void MapRowAvx2(const uint8_t* table, const uint
 
 #endif  // QV_X86
 
+#if defined(__i386__)
+bool g_vectorRegistersSaved = false;
+#else
+bool g_vectorRegistersSaved = true;
+#endif
+
 }  // namespace
+
+void SetVectorRegistersSaved(bool saved) {
+#if defined(__i386__)
+    g_vectorRegistersSaved = saved;
+#else
+    (void)saved;
+#endif
+}
 
 bool MapKernelSupported(MapKernel kernel) {
     switch (kernel) {
@@ -199,10 +213,10 @@ bool MapKernelSupported(MapKernel kernel) {
 #if QV_X86
     case MapKernel::Sse41:
         __builtin_cpu_init();
-        return __builtin_cpu_supports("sse4.1");
+        return g_vectorRegistersSaved && __builtin_cpu_supports("sse4.1");
     case MapKernel::Avx2:
         __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("sse4.1");
+        return g_vectorRegistersSaved && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("sse4.1");
 #endif
     default:
         return false;
@@ -210,10 +224,9 @@ bool MapKernelSupported(MapKernel kernel) {
 }
 
 MapKernel BestMapKernel() {
-    static const MapKernel best = MapKernelSupported(MapKernel::Avx2)    ? MapKernel::Avx2
-                                  : MapKernelSupported(MapKernel::Sse41) ? MapKernel::Sse41
-                                                                         : MapKernel::Scalar;
-    return best;
+    return MapKernelSupported(MapKernel::Avx2)    ? MapKernel::Avx2
+           : MapKernelSupported(MapKernel::Sse41) ? MapKernel::Sse41
+                                                  : MapKernel::Scalar;
 }
 
 const char* MapKernelName(MapKernel kernel) {

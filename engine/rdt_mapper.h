@@ -11,6 +11,12 @@
 
 enum class MapKernel { Scalar, Sse41, Avx2 };
 
+// Whether the system saves the vector registers when it switches tasks: the
+// processor's bits alone do not say it (Windows 95 runs processors with SSE
+// without saving their registers). Always so on 64-bit; on 32-bit x86 the
+// vector kernels stay off until the Windows side has asked the system.
+void SetVectorRegistersSaved(bool saved);
+
 bool MapKernelSupported(MapKernel kernel);
 MapKernel BestMapKernel();
 const char* MapKernelName(MapKernel kernel);

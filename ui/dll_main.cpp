@@ -2,11 +2,21 @@
 // entry point.
 #include <windows.h>
 
+#include "engine/rdt_mapper.h"
 #include "ui/color/user_settings_store.h"
 #include "ui/common/page_state.h"
 #include "ui/framework/application.h"
 
 namespace {
+
+// The system saves the XMM registers where it says that it supports SSE.
+// Windows 95 has no IsProcessorFeaturePresent, and saves none.
+bool SystemSavesVectorRegisters() {
+    typedef BOOL(WINAPI * FeatureQuery)(DWORD);
+    auto present = reinterpret_cast<FeatureQuery>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "IsProcessorFeaturePresent")));
+    return present && present(PF_XMMI_INSTRUCTIONS_AVAILABLE);
+}
 
 class CQv3810uiApp : public CWinApp {
 public:
@@ -14,6 +24,7 @@ public:
 
     BOOL InitInstance() override {
         InitUserSettingsPath();
+        SetVectorRegistersSaved(SystemSavesVectorRegisters());
         g_resourceInstance = m_hInstance;
         return CWinApp::InitInstance();
     }

@@ -1,6 +1,6 @@
 // The Color page driven as the host drives it: the host's page template as
-// a dialog whose messages go through the bridge to QV3810ui, with the user
-// settings file of the library pointed into a temporary folder, and modal
+// a dialog whose messages go through the bridge to QV3810ui, with the
+// library's own user settings file set aside for each test, and modal
 // dialogs answered by the dialog automation.
 #include <windows.h>
 #include <commctrl.h>
@@ -68,30 +68,18 @@ protected:
     void SetUp() override {
         defaults = MakeDefaultSettings();
         current = defaults;
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "qv-color-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(folder.c_str(), nullptr);
-        path = folder + "\\QV3810ui.ini";
-        DeleteFileA(path.c_str());
     }
     void TearDown() override {
         if (frame) DestroyWindow(frame);
         if (session.IsOpen()) {
             EXPECT_EQ(memcmp(&session.Defaults(), &defaults, sizeof defaults), 0) << "the default record changed";
         }
-        DeleteFileA(path.c_str());
-        RemoveDirectoryA(folder.c_str());
     }
 
-    // Opens the session with `current`, points the library's store at the
-    // test's file and shows the Color page after its init-dialog.
+    // Opens the session with `current` and shows the Color page after its
+    // init-dialog.
     void Open() {
         ASSERT_TRUE(session.Open(current, defaults));
-        auto use = reinterpret_cast<void (*)(const char*)>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("QV3810ui.dll"), "QvUseUserSettingsFile")));
-        ASSERT_NE(use, nullptr);
-        use(path.c_str());
         frame = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 40, 40, 560, 560, nullptr,
                                 nullptr, nullptr, nullptr);
         s_test = this;
@@ -144,7 +132,8 @@ protected:
     PrintSettings current;
     HostSession session;
     DialogAutomation script;
-    std::string folder, path;
+    LibrarySettingsFile settingsFile;
+    const std::string& path = settingsFile.Path();
     HWND frame = nullptr;
     HWND page = nullptr;
 };

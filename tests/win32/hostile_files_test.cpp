@@ -414,7 +414,7 @@ public:
         const auto regionBegin = reinterpret_cast<uintptr_t>(info.BaseAddress);
         m_before = {std::max(regionBegin, table - 1024), table};
         const uintptr_t end = table + sizeof g_userEntries;
-        m_after = {end, std::min(regionBegin + info.RegionSize, end + 1024)};
+        m_after = {end, std::min<uintptr_t>(regionBegin + info.RegionSize, end + 1024)};
     }
     // The zero bytes right at the table's ends (alignment, most likely) are
     // painted for the time of a load, so that zeros written there show too.
@@ -453,8 +453,9 @@ protected:
     void SetUp() override {
         seed = Seed();
         cases = Cases(DefaultSettingsCases);
-        folder = TempFolder("qv-hostile-settings");
-        path = folder + "\\QV3810ui.ini";
+        folder = TempFolder("qv-hostile-settings");  // for QV_FILES_SAVE
+        // The library's own file, which the Color page of the DLL reads too.
+        path = settingsFile.Path();
         QvUseUserSettingsFile(path.c_str());
     }
     void TearDown() override {
@@ -462,7 +463,6 @@ protected:
         if (frame) DestroyWindow(frame);
         Pump();
         s_test = nullptr;
-        DeleteFileA(path.c_str());
         RemoveDirectoryA(folder.c_str());
     }
 
@@ -537,10 +537,6 @@ protected:
     void OpenPage() {
         PrintSettings defaults = MakeDefaultSettings();
         ASSERT_TRUE(session.Open(defaults, defaults));
-        auto use = reinterpret_cast<void (*)(const char*)>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("QV3810ui.dll"), "QvUseUserSettingsFile")));
-        ASSERT_NE(use, nullptr);
-        use(path.c_str());
         guard.Arm(session.Current());
         frame = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 40, 40, 560, 560, nullptr,
                                 nullptr, nullptr, nullptr);
@@ -634,6 +630,7 @@ protected:
     long cases = DefaultSettingsCases;
     long step = 0;
     bool saveCases = EnvNumber("QV_FILES_SAVE", 0) != 0;  // keeps each damaged file beside the test's
+    LibrarySettingsFile settingsFile;
     std::string folder, path, what;
     SettingsFile base;
     bool untouched[UserEntryCount] = {};

@@ -226,22 +226,11 @@ protected:
         cycles = EnvNumber("QV_CYCLES", 100);
         const PrintSettings defaults = MakeDefaultSettings();
         ASSERT_TRUE(session.Open(defaults, defaults));
-        // Registrations go to a file of the test's own.
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        settingsFile = std::string(temp) + "qv-resource-cycles.ini";
-        DeleteFileA(settingsFile.c_str());
-        using UseFile = void (*)(const char*);
-        auto useFile = reinterpret_cast<UseFile>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("QV3810ui.dll"), "QvUseUserSettingsFile")));
-        ASSERT_NE(useFile, nullptr);
-        useFile(settingsFile.c_str());
         sheet = OpenModelessSheet(session);
         ASSERT_NE(sheet, nullptr);
     }
     void TearDown() override {
         if (sheet) CloseModelessSheet(sheet);
-        DeleteFileA(settingsFile.c_str());
     }
 
     Counts Measure() {
@@ -253,7 +242,7 @@ protected:
     long cycles = 0;
     HostSession session;
     HWND sheet = nullptr;
-    std::string settingsFile;
+    LibrarySettingsFile settingsFile;  // registrations go here
 };
 
 TEST_F(ResourceCycles, PaintingEveryPageKeepsTheObjectCounts) {

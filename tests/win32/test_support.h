@@ -33,6 +33,31 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
     WriteBytes(path, bytes.data(), bytes.size());
 }
 
+// The library's user settings file, QV3810ui.ini in the system directory,
+// for a test to fill and read; a file already there is set aside while the
+// test runs and put back afterwards.
+class LibrarySettingsFile {
+public:
+    LibrarySettingsFile() {
+        char directory[MAX_PATH] = {};
+        GetSystemDirectoryA(directory, MAX_PATH);
+        m_path = std::string(directory) + "\\QV3810ui.ini";
+        m_aside = m_path + ".aside";
+        DeleteFileA(m_aside.c_str());
+        MoveFileA(m_path.c_str(), m_aside.c_str());
+    }
+    ~LibrarySettingsFile() {
+        DeleteFileA(m_path.c_str());
+        MoveFileA(m_aside.c_str(), m_path.c_str());
+    }
+    LibrarySettingsFile(const LibrarySettingsFile&) = delete;
+    LibrarySettingsFile& operator=(const LibrarySettingsFile&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path, m_aside;
+};
+
 inline std::string Text(HWND window, int id) {
     char buffer[512] = {};
     GetDlgItemTextA(window, id, buffer, sizeof buffer);

@@ -3,6 +3,7 @@
 #include "engine/color_engine.h"
 #include "engine/rdt_mapper.h"
 #include "ui/adjust/adjust_rules.h"
+#include "ui/common/file_size.h"
 #include "ui/common/page_state.h"
 
 #include <utility>
@@ -40,10 +41,10 @@ bool HoldsCompleteBitmap(const char* fileName) {
     if (file == INVALID_HANDLE_VALUE) return false;
     uint8_t head[BitmapHeadBytes] = {};
     DWORD read = 0;
-    LARGE_INTEGER size = {};
-    const bool ok = ReadFile(file, head, sizeof head, &read, nullptr) && GetFileSizeEx(file, &size);
+    uint64_t size = 0;
+    const bool ok = ReadFile(file, head, sizeof head, &read, nullptr) && ReadFileSize(file, size);
     CloseHandle(file);
-    return ok && IsCompleteBitmapFile(head, read, static_cast<uint64_t>(size.QuadPart));
+    return ok && IsCompleteBitmapFile(head, read, size);
 }
 
 }  // namespace
@@ -99,8 +100,12 @@ void PreviewPicture::SetResource(int bitmapId) {
 bool PreviewPicture::CurrentStamp(FileStamp* stamp) const {
     if (m_resource) return true;  // resources do not change
     stamp->Path = ResolvePictureFile(m_fileName.c_str());
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (stamp->Path.empty() || !GetFileAttributesExA(stamp->Path.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (stamp->Path.empty()) return false;
+    // Size and time of writing, as Windows 95 tells them.
+    WIN32_FIND_DATAA data;
+    HANDLE found = FindFirstFileA(stamp->Path.c_str(), &data);
+    if (found == INVALID_HANDLE_VALUE) return false;
+    FindClose(found);
     stamp->Size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     stamp->Written = data.ftLastWriteTime;
     return true;

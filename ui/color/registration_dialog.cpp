@@ -253,7 +253,7 @@ void RegistrationDialog::OnBrowse() {
     // The filter's pairs, each part ending with a zero byte.
     static const char filter[] = "Bitmap files (*.bmp)\0*.bmp\0Run-length encode files (*.rle)\0*.rle\0";
     OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the size Windows 95 and 98 take
     ofn.hwndOwner = m_hWnd;
     ofn.lpstrFilter = filter;
     ofn.lpstrFile = path;

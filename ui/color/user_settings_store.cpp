@@ -87,7 +87,7 @@ void InitUserSettingsPath() {
 
 const char* UserSettingsPath() { return g_usedPath[0] != '\0' ? g_usedPath : g_computedPath; }
 
-extern "C" void QvUseUserSettingsFile(const char* path) {
+void QvUseUserSettingsFile(const char* path) {
     std::memset(g_usedPath, 0, sizeof g_usedPath);
     if (path) CopyCut(g_usedPath, sizeof g_usedPath, path, sizeof g_usedPath - 1);
 }

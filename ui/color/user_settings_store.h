@@ -49,6 +49,6 @@ void ReadProfileInt(const char* section, const char* key, int32_t* result);
 bool WriteProfileText(const char* section, const char* key, const char* text);
 bool WriteProfileInt(const char* section, const char* key, int32_t value);
 
-// Points the store at another file (tests); null or empty restores the
-// computed path.
-extern "C" __declspec(dllexport) void QvUseUserSettingsFile(const char* path);
+// Points the store at another file, for tests that link the store into their
+// own program; null or empty restores the computed path. Not exported.
+void QvUseUserSettingsFile(const char* path);

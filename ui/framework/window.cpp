@@ -16,7 +16,8 @@ struct CreateHookState {
     CWnd* Pending = nullptr;
     bool PendingIsChild = false;
 };
-thread_local CreateHookState t_create;
+// Windows are created on the host's one thread, one at a time.
+CreateHookState g_create;
 
 bool IsDialogClass(LPCSTR name) {
     if (IS_INTRESOURCE(name)) return LOWORD(reinterpret_cast<ULONG_PTR>(name)) == 0x8002;
@@ -26,16 +27,16 @@ bool IsDialogClass(LPCSTR name) {
 // Gives the next window this thread creates to the pending object before
 // the window sees its first message.
 LRESULT CALLBACK CreateHookProc(int code, WPARAM wParam, LPARAM lParam) {
-    HHOOK hook = t_create.Hook;
+    HHOOK hook = g_create.Hook;
     LRESULT next = CallNextHookEx(hook, code, wParam, lParam);
-    if (code == HCBT_CREATEWND && t_create.Pending) {
+    if (code == HCBT_CREATEWND && g_create.Pending) {
         const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
         const bool child = (cs->style & WS_CHILD) != 0;
-        if (child == t_create.PendingIsChild && IsDialogClass(cs->lpszClass)) {
-            CWnd* target = std::exchange(t_create.Pending, nullptr);
+        if (child == g_create.PendingIsChild && IsDialogClass(cs->lpszClass)) {
+            CWnd* target = std::exchange(g_create.Pending, nullptr);
             FrameworkAccess::Subclass(target, reinterpret_cast<HWND>(wParam));
             UnhookWindowsHookEx(hook);
-            t_create.Hook = nullptr;
+            g_create.Hook = nullptr;
         }
     }
     return next;
@@ -219,13 +220,13 @@ HWND CWnd::UnsubclassWindow() {
 }
 
 void CWnd::HookNextWindowCreate(CWnd* target, bool child) {
-    t_create.Pending = target;
-    t_create.PendingIsChild = child;
-    if (!t_create.Hook) t_create.Hook = SetWindowsHookExA(WH_CBT, CreateHookProc, nullptr, GetCurrentThreadId());
+    g_create.Pending = target;
+    g_create.PendingIsChild = child;
+    if (!g_create.Hook) g_create.Hook = SetWindowsHookExA(WH_CBT, CreateHookProc, nullptr, GetCurrentThreadId());
 }
 
 void CWnd::UnhookWindowCreate() {
-    t_create.Pending = nullptr;
-    if (t_create.Hook) UnhookWindowsHookEx(t_create.Hook);
-    t_create.Hook = nullptr;
+    g_create.Pending = nullptr;
+    if (g_create.Hook) UnhookWindowsHookEx(g_create.Hook);
+    g_create.Hook = nullptr;
 }

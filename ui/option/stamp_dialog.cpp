@@ -9,6 +9,7 @@
 #include "ui/color/registration_dialog.h"
 #include "ui/color/setting_names.h"
 #include "ui/common/dialog_toolkit.h"
+#include "ui/common/file_size.h"
 #include "ui/common/page_state.h"
 #include "ui/common/resource.h"
 #include "ui/option/option_resource.h"
@@ -147,11 +148,10 @@ private:
         HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                   nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
-        LARGE_INTEGER size;
-        bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
-                  static_cast<unsigned long long>(size.QuadPart) <= MaxStampFileBytes;
+        uint64_t size = 0;
+        bool ok = ReadFileSize(file, size) && size > 0 && size <= MaxStampFileBytes;
         if (ok) {
-            bytes.resize(static_cast<size_t>(size.QuadPart));
+            bytes.resize(static_cast<size_t>(size));
             DWORD read = 0;
             ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
         }

@@ -1,0 +1,16 @@
+# qv_shipped_dll(TARGET): a DLL that users install. On the 32-bit build it
+# must load on Windows 95 (with msvcrt.dll) and 98: the win32-thread runtime,
+# no TLS directory, the old system versions in its header, and a stripped copy in bin/dist
+# that `qv dist` packs and the shipped-DLL test checks.
+function(qv_shipped_dll target)
+  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    return()
+  endif()
+  set_target_properties(${target} PROPERTIES RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/cmake/link-win32-threads)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/ui/no_tls_directory.cpp)
+  target_link_options(${target} PRIVATE
+    -Wl,--major-os-version,4,--minor-os-version,0,--major-subsystem-version,4,--minor-subsystem-version,0)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/bin/dist
+    COMMAND i686-w64-mingw32-strip -o ${CMAKE_BINARY_DIR}/bin/dist/$<TARGET_FILE_NAME:${target}> $<TARGET_FILE:${target}>)
+endfunction()

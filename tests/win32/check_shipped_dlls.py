@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Checks the shipped 32-bit DLLs (the stripped copies that `qv dist` packs)
+against what Windows 95 and 98 load: every import listed as present there,
+no TLS directory, system versions 4.0, no debug information, and exactly
+the exports the driver binds.
+
+    check_shipped_dlls.py EXPORT_LIST DIST_FOLDER
+"""
+import re
+import subprocess
+import sys
+
+EXPORTS = {
+    "QV3810ui.dll": ["ColorPropPage", "MainPropPage", "MakeRdt", "OptPropPage", "VerPropPage"],
+    "QV3810T2.dll": ["QV3810T2_ThunkData32"],
+}
+HEADER = {"MajorOSystemVersion": "4", "MinorOSystemVersion": "0",
+          "MajorSubsystemVersion": "4", "MinorSubsystemVersion": "0"}
+
+
+def allowed_imports(path):
+    allowed = set()
+    for line in open(path, encoding="utf-8"):
+        line = line.split("#", 1)[0].split()
+        if line:
+            dll, function, _source = line
+            allowed.add((dll.lower(), function))
+    return allowed
+
+
+def check(dll_path, allowed):
+    faults = []
+    headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", "-h", dll_path],
+                             capture_output=True, text=True, check=True).stdout
+    dll = None
+    exports = []
+    in_exports = False
+    for line in headers.splitlines():
+        m = re.match(r"\s*DLL Name: (\S+)", line)
+        if m:
+            dll = m.group(1).lower()
+            continue
+        m = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\S+)$", line)
+        if dll and m and (dll, m.group(1)) not in allowed:
+            faults.append(f"imports {dll}!{m.group(1)}, which is not listed for Windows 95 and 98")
+        if line.startswith("[Ordinal/Name Pointer] Table"):
+            in_exports, dll = True, None
+            continue
+        m = re.match(r"\s+\[\s*\d+\]\s+(\S+)$", line)
+        if in_exports and m:
+            exports.append(m.group(1))
+        m = re.match(r"(\w+Version)\s+(\d+)$", line)
+        if m and m.group(1) in HEADER and HEADER[m.group(1)] != m.group(2):
+            faults.append(f"{m.group(1)} is {m.group(2)}, not {HEADER[m.group(1)]}")
+        m = re.match(r"Entry 9 ([0-9a-f]+) ([0-9a-f]+) Thread Storage Directory", line)
+        if m and int(m.group(1), 16):
+            faults.append("has a TLS directory (Windows 95 refuses to load it dynamically)")
+        if re.search(r"\s\.debug_\w+\s", line):
+            faults.append(f"carries debug information ({line.split()[1]})")
+    name = dll_path.replace("\\", "/").rsplit("/", 1)[-1]
+    if sorted(exports) != EXPORTS[name]:
+        faults.append(f"exports {sorted(exports)}, not {EXPORTS[name]}")
+    return faults
+
+
+def main():
+    allowed = allowed_imports(sys.argv[1])
+    failed = 0
+    for name in EXPORTS:
+        faults = check(f"{sys.argv[2]}/{name}", allowed)
+        for fault in faults:
+            print(f"{name}: {fault}")
+        failed += bool(faults)
+    print(f"{len(EXPORTS) - failed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
