@@ -15,6 +15,7 @@
 #include "host/host_session.h"
 #include "host/property_sheet.h"
 #include "tests/engine/rdt_reference.h"
+#include "ui/common/page_exports.h"
 #include "tools/common/image_io.h"
 #include "ui/common/exports.h"
 
@@ -63,6 +64,27 @@ TEST_F(HostTest, EveryPageAnswersTrueAndUnknownKindsFalse) {
     EXPECT_EQ(session.Forward(1000, window, WM_PAINT, 0, 0), 0);
     EXPECT_EQ(session.Forward(1005, window, WM_PAINT, 0, 0), 0);
     DestroyWindow(window);
+}
+
+// A direct loader may pass null pointers: every page answers 1 and touches
+// nothing (the records given beside a null stay as they were).
+TEST_F(HostTest, PagesAnswerTrueAndTouchNothingForNullPointers) {
+    typedef int32_t(QV_API * PageExport)(PageMessage*, PrintSettings*, PrintSettings*);
+    HMODULE ui = GetModuleHandleA("QV3810ui.dll");
+    ASSERT_NE(ui, nullptr);
+    PageMessage message = {};
+    message.Message = WM_INITDIALOG;
+    PrintSettings current = defaults, other = defaults;
+    for (const char* name : {"MainPropPage", "ColorPropPage", "OptPropPage", "VerPropPage"}) {
+        auto page = reinterpret_cast<PageExport>(reinterpret_cast<void*>(GetProcAddress(ui, name)));
+        ASSERT_NE(page, nullptr) << name;
+        EXPECT_EQ(page(nullptr, &current, &other), 1) << name;
+        EXPECT_EQ(page(&message, nullptr, &other), 1) << name;
+        EXPECT_EQ(page(&message, &current, nullptr), 1) << name;
+        EXPECT_EQ(page(nullptr, nullptr, nullptr), 1) << name;
+        EXPECT_EQ(memcmp(&current, &defaults, sizeof current), 0) << name;
+        EXPECT_EQ(memcmp(&other, &defaults, sizeof other), 0) << name;
+    }
 }
 
 TEST_F(HostTest, HeadlessVisitSavesAPictureOfEachPage) {

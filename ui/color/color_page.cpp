@@ -236,7 +236,7 @@ void RefreshColorPage() {
 }
 
 extern "C" int32_t QV_API ColorPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {
-    BeginPageCall(PageKindColor, message, current, defaults);
+    if (!BeginPageCall(PageKindColor, message, current, defaults)) return 1;
     switch (message->Message) {
     case PageMsgInitDialog: InitColorPage(); break;
     case PageMsgPaint:

@@ -3,7 +3,8 @@
 PageState g_pages;
 HINSTANCE g_resourceInstance;
 
-void BeginPageCall(int32_t kind, const PageMessage* message, PrintSettings* current, const PrintSettings* defaults) {
+bool BeginPageCall(int32_t kind, const PageMessage* message, PrintSettings* current, const PrintSettings* defaults) {
+    if (!message || !current || !defaults) return false;
     HWND window = PageWindowOf(message);
     switch (kind) {
     case PageKindMain: g_pages.MainWindow = window; break;
@@ -14,4 +15,5 @@ void BeginPageCall(int32_t kind, const PageMessage* message, PrintSettings* curr
     g_pages.HostValue = message->HostValue;
     g_pages.Current = current;
     g_pages.Defaults = defaults;
+    return true;
 }

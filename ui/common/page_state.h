@@ -20,8 +20,10 @@ struct PageState {
 extern PageState g_pages;
 extern HINSTANCE g_resourceInstance;  // this library, for its resources
 
-// Stores the call's window in the slot of `kind` and the shared values.
-void BeginPageCall(int32_t kind, const PageMessage* message, PrintSettings* current, const PrintSettings* defaults);
+// Stores the call's window in the slot of `kind` and the shared values;
+// false, storing nothing, when the message or a record is missing (a direct
+// loader may pass null: the page then answers 1 and does nothing).
+bool BeginPageCall(int32_t kind, const PageMessage* message, PrintSettings* current, const PrintSettings* defaults);
 
 inline HWND PageWindowOf(const PageMessage* message) {
     return reinterpret_cast<HWND>(message->PageWindow);

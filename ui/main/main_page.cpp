@@ -219,8 +219,7 @@ void RefreshMainPage(HWND page) {
 }
 
 extern "C" int32_t QV_API MainPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {
-    BeginPageCall(PageKindMain, message, current, defaults);
-    if (!message || !current) return 1;
+    if (!BeginPageCall(PageKindMain, message, current, defaults)) return 1;
     HWND page = PageWindowOf(message);
     switch (message->Message) {
     case PageMsgInitDialog: InitPage(page); break;

@@ -170,8 +170,7 @@ void LoadOptionPage(HWND page) {
 }
 
 extern "C" int32_t QV_API OptPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {
-    BeginPageCall(PageKindOption, message, current, defaults);
-    if (!message || !current) return 1;
+    if (!BeginPageCall(PageKindOption, message, current, defaults)) return 1;
     HWND page = PageWindowOf(message);
     switch (message->Message) {
     case PageMsgPaint:

@@ -44,7 +44,7 @@ const VersionRoute VersionRoutes[] = {
 }  // namespace
 
 extern "C" int32_t QV_API VerPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {
-    BeginPageCall(PageKindVersion, message, current, defaults);
+    if (!BeginPageCall(PageKindVersion, message, current, defaults)) return 1;
     for (const VersionRoute& r : VersionRoutes) {
         if (r.Message != message->Message) continue;
         if (r.Message == PageMsgCommand && (message->WParam != r.Control || CommandCode(*message) != 0)) continue;
