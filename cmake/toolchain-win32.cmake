@@ -1,11 +1,15 @@
-# The 32-bit build is compiled, not run: it proves the record layouts and
-# links the bridge against the genuine thunk services of KERNEL32.
+# The product: the 32-bit DLLs for Windows 95 and 98, on a Pentium. Tests
+# run under the 32-bit Wine (scripts/wine-run --win32).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(CMAKE_C_FLAGS_INIT "-march=pentium")
+set(CMAKE_CXX_FLAGS_INIT "-march=pentium")
+set(CMAKE_ASM_FLAGS_INIT "-march=pentium")
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run --win32)

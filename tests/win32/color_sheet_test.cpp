@@ -715,16 +715,20 @@ TEST_F(PreviewPictureTest, OtherDepthsAreLoadedForEveryDrawing) {
     EXPECT_EQ(picture.Loads(), 2);
     ExpectMappedThroughTable(wide, capture.LastSample, color);  // mapped once, not twice
 }
+std::vector<std::pair<UINT, std::vector<DWORD>>> g_helpCalls;
+
+BOOL WINAPI RecordHelpCall(HWND, LPCSTR file, UINT command, ULONG_PTR data) {
+    std::vector<DWORD> pairs;
+    for (auto* p = reinterpret_cast<const DWORD*>(data); p[0] || p[1]; p += 2) pairs.insert(pairs.end(), {p[0], p[1]});
+    EXPECT_STREQ(file, "QV3810.hlp");
+    g_helpCalls.push_back({command, pairs});
+    return TRUE;
+}
+
 TEST_F(ColorSheetTest, ContextHelpUsesThePagesTables) {
-    static std::vector<std::pair<UINT, std::vector<DWORD>>> calls;
+    auto& calls = g_helpCalls;
     calls.clear();
-    SetHelpFunction([](HWND, LPCSTR file, UINT command, ULONG_PTR data) -> BOOL {
-        std::vector<DWORD> pairs;
-        for (auto* p = reinterpret_cast<const DWORD*>(data); p[0] || p[1]; p += 2) pairs.insert(pairs.end(), {p[0], p[1]});
-        EXPECT_STREQ(file, "QV3810.hlp");
-        calls.push_back({command, pairs});
-        return TRUE;
-    });
+    SetHelpFunction(RecordHelpCall);
     CColPS sheet(5004, &firstPage, nullptr, nullptr);
     Run(sheet, {Inspect([&](HWND s) {
                     HWND page = CurrentPage(s);

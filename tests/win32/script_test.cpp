@@ -437,6 +437,19 @@ TEST(HostCommand, PathsOfAnyCharactersAreTakenAndToldAsTyped) {
     EXPECT_TRUE(Has(output, "qvhost: " + unixFolder + u8"/w/無い.job: cannot open")) << output;
 }
 
+struct SheetOfProcess {
+    DWORD Process;
+    HWND Sheet;
+};
+
+BOOL CALLBACK FindSheetOfProcess(HWND window, LPARAM data) {
+    auto* f = reinterpret_cast<SheetOfProcess*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == f->Process && IsWindowVisible(window) && GetDlgItem(window, IDOK)) f->Sheet = window;
+    return f->Sheet == nullptr;
+}
+
 // `properties --job FILE` with a missing FILE starts from the default
 // settings, says so, and OK saves FILE.
 TEST(HostCommand, PropertiesMakeANewJobFile) {
@@ -446,19 +459,8 @@ TEST(HostCommand, PropertiesMakeANewJobFile) {
     const DWORD status = RunHostIn(folder, "properties --job new.job", output, [](DWORD process) {
         // Presses OK in the sheet once it shows.
         for (int tries = 0; tries < 300; ++tries) {
-            struct Find {
-                DWORD Process;
-                HWND Sheet;
-            } find = {process, nullptr};
-            EnumWindows(
-                [](HWND window, LPARAM data) -> BOOL {
-                    auto* f = reinterpret_cast<Find*>(data);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    if (owner == f->Process && IsWindowVisible(window) && GetDlgItem(window, IDOK)) f->Sheet = window;
-                    return f->Sheet == nullptr;
-                },
-                reinterpret_cast<LPARAM>(&find));
+            SheetOfProcess find = {process, nullptr};
+            EnumWindows(FindSheetOfProcess, reinterpret_cast<LPARAM>(&find));
             if (find.Sheet) {
                 Sleep(300);
                 PostMessageA(find.Sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
