@@ -3,6 +3,7 @@
 // records, the controls, the preview's pixels and the layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -829,6 +830,35 @@ TEST_F(ColorSheetTest, DensityBarsArePaintedWithThePageBackground) {
                     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_DEN_BLACK_STRIP)));
                 }),
                 Cancel()});
+}
+
+// The group box's top line runs through its title check box; the box must
+// paint over the line, not the line over the box's text.
+TEST_F(ColorSheetTest, TheDensityFrameDoesNotStrikeThroughItsTitle) {
+    current.ColorMode = 0;
+    CColPS sheet(5004, &firstPage, nullptr, nullptr);
+    int width = 0, longestLine = -1;
+    Run(sheet, {Inspect([&](HWND s) {
+                    HWND page = CurrentPage(s);
+                    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                }),
+                Wait(100),
+                Inspect([&](HWND s) {
+                    RECT box;
+                    GetWindowRect(GetDlgItem(CurrentPage(s), IDC_DEN_SWITCH), &box);
+                    const COLORREF line = GetSysColor(COLOR_BTNSHADOW);
+                    HDC screen = GetDC(nullptr);
+                    width = box.right - box.left;
+                    for (int y = box.top; y < box.bottom; ++y) {
+                        int n = 0;
+                        for (int x = box.left; x < box.right; ++x) n += GetPixel(screen, x, y) == line;
+                        longestLine = std::max(longestLine, n);
+                    }
+                    ReleaseDC(nullptr, screen);
+                }),
+                Cancel()});
+    ASSERT_GT(width, 0);
+    EXPECT_LT(longestLine, width / 2) << "a row of the frame's colour across the title";
 }
 
 // ---- palette display -------------------------------------------------------------------
