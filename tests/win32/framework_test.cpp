@@ -182,9 +182,27 @@ BEGIN_MESSAGE_MAP(CTestSheet, CPropertySheet)
     ON_COMMAND(IDOK, OnAccept)
 END_MESSAGE_MAP()
 
+// What the process sends to the debugger output while it lives: the
+// platform raises DBG_PRINTEXCEPTION_C with the text for every
+// OutputDebugStringA, and a vectored handler sees it first.
+struct DebugOutput {
+    DebugOutput() { handler = AddVectoredExceptionHandler(1, Record); }
+    ~DebugOutput() { RemoveVectoredExceptionHandler(handler); }
+    static LONG CALLBACK Record(EXCEPTION_POINTERS* info) {
+        const EXCEPTION_RECORD& r = *info->ExceptionRecord;
+        if (r.ExceptionCode == DBG_PRINTEXCEPTION_C && r.NumberParameters >= 2)
+            s_text += reinterpret_cast<const char*>(r.ExceptionInformation[1]);
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    static std::string s_text;
+    void* handler;
+};
+std::string DebugOutput::s_text;
+
 }  // namespace
 
 TEST(FrameworkTest, MessageMapRoutesByMessageIdAndCode) {
+    DebugOutput debug;
     CRoutingDlg dialog;
     LRESULT baseResult = 0, overriddenResult = 0, unmapped = -1;
     int pushedByOtherCode = -1;
@@ -219,6 +237,8 @@ TEST(FrameworkTest, MessageMapRoutesByMessageIdAndCode) {
     EXPECT_EQ(dialog.ScrollPosition, -8);
     EXPECT_EQ(dialog.ScrollId, IDC_TEST_SCROLL);
     EXPECT_EQ(FrameworkCaughtExceptions(), caughtBefore + 1);
+    EXPECT_NE(DebugOutput::s_text.find("QV3810ui: caught in the window procedure: handler failed"), std::string::npos)
+        << "debugger output: " << DebugOutput::s_text;
     EXPECT_EQ(dialog.Created, 1);
     EXPECT_EQ(dialog.InitCreated, 1) << "WM_CREATE reaches the map before initialisation";
     EXPECT_EQ(dialog.m_hWnd, nullptr);

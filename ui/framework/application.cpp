@@ -1,5 +1,7 @@
 #include "ui/framework/application.h"
 
+#include "ui/framework/framework_access.h"
+
 namespace {
 CWinApp* g_application;
 }
@@ -26,6 +28,7 @@ bool AttachApplication(CWinApp& app, FrameworkState& state, HINSTANCE instance) 
         if (!started) app.ExitInstance();
     } catch (...) {
         // No exception leaves the module's entry point.
+        ReportCaughtException("the application's initialisation");
     }
     if (!started) TermFrameworkState(state);
     return started;
@@ -36,6 +39,7 @@ int DetachApplication(CWinApp& app, FrameworkState& state) {
     try {
         code = app.ExitInstance();
     } catch (...) {
+        ReportCaughtException("the application's exit");
     }
     TermFrameworkState(state);
     return code;

@@ -13,6 +13,12 @@ struct FrameworkAccess {
     static void Unhook() { CWnd::UnhookWindowCreate(); }
 };
 
+// Counts an exception that a catch-all handler of the framework swallowed
+// and sends what is known of it to the debugger output ("QV3810ui: caught
+// in WHERE: WHAT"), where Wine's debugstr channel shows it. Call only from
+// inside a catch block.
+void ReportCaughtException(const char* where);
+
 // Dialog procedures of framework dialogs and pages: the window procedure
 // has normally taken the window over before its first message; these take
 // it at WM_INITDIALOG otherwise, and leave everything else to the dialog

@@ -318,6 +318,7 @@ INT_PTR CPropertySheet::DoModal() {
     try {
         OnInitDialog();
     } catch (...) {
+        ReportCaughtException("the property sheet's initialisation");
     }
     ShowWindow(SW_SHOW);
 

@@ -1,5 +1,7 @@
 #include "ui/framework/window.h"
 
+#include <cstdio>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -59,7 +61,7 @@ LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT message, WPARAM wParam, L
         try {
             target->PostNcDestroy();
         } catch (...) {
-            ++g_caughtExceptions;
+            ReportCaughtException("PostNcDestroy");
         }
         return result;
     }
@@ -67,6 +69,21 @@ LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT message, WPARAM wParam, L
 }
 
 int FrameworkCaughtExceptions() { return g_caughtExceptions; }
+
+void ReportCaughtException(const char* where) {
+    ++g_caughtExceptions;
+    // A fixed buffer: nothing here may throw again.
+    const char* what = "an exception of unknown type";
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        what = e.what();
+    } catch (...) {
+    }
+    char text[512];
+    std::snprintf(text, sizeof text, "QV3810ui: caught in %s: %s\n", where, what);
+    OutputDebugStringA(text);
+}
 
 void TermFrameworkThread() { FrameworkAccess::Unhook(); }
 
@@ -188,11 +205,11 @@ LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     try {
         result = WindowProc(message, wParam, lParam);
     } catch (...) {
-        ++g_caughtExceptions;
+        ReportCaughtException("the window procedure");
         try {
             Default();
         } catch (...) {
-            ++g_caughtExceptions;
+            ReportCaughtException("the default window procedure");
         }
     }
     m_current = outer;
