@@ -116,6 +116,28 @@ TEST(PaperTables, LayoutIconsByOrientationPagesAndOrder) {
     EXPECT_EQ(LayoutIconFor(-3, 9, layout), 2238);
 }
 
+// The one rule of box 1072, shared by the print mode dialog and the Option
+// page: high quality or either A3 paper forces it on, except in monochrome.
+TEST(PaperTables, Option1072IsForcedForHighQualityAndA3UnlessMonochrome) {
+    const struct {
+        int32_t PrintMode, PaperSize, ColorMode;
+        bool Forced;
+    } cases[] = {
+        {PrintModeHighQuality, 9, 0, true},  {PrintModeStandard, 8, 1, true},   {PrintModeSpeed, 257, 4, true},
+        {PrintModeHighQuality, 8, 3, false}, {PrintModeStandard, 9, 0, false},  {PrintModeSpeed, 256, 6, false},
+        {PrintModeStandard, 258, 5, false},  {-1, 257, 2, true},                {PrintModeHighQuality, 257, 3, false},
+    };
+    for (const auto& c : cases) {
+        PrintSettings s = Blank();
+        s.PrintMode = c.PrintMode;
+        s.PaperSize = c.PaperSize;
+        s.ColorMode = c.ColorMode;
+        EXPECT_EQ(Option1072Forced(s), c.Forced) << c.PrintMode << " " << c.PaperSize << " " << c.ColorMode;
+    }
+    EXPECT_EQ(PaperCodes[FindPaperIndex(PaperA3Code)], 8);
+    EXPECT_EQ(PaperCodes[FindPaperIndex(PaperA3WideCode)], 257);
+}
+
 TEST(CustomSize, MillimetresClampToTheLimitsAndMakeTheEntryText) {
     PrintSettings s = Blank();
     s.CustomWidth = 100;

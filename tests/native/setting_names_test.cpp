@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "ui/color/setting_names.h"
 
@@ -76,6 +78,25 @@ TEST(SettingNames, PrefixSearchFollowsCharacters) {
     EXPECT_FALSE(StartsWithIgnoringCase("写", "写真"));
     // A prefix ending in a lone lead byte does not match half of a character.
     EXPECT_FALSE(StartsWithIgnoringCase("写真", "\x8E"));
+}
+
+// The color page and the stamp dialog find a name in their lists this way.
+TEST(SettingNames, AnEqualItemComesBeforeTheFirstItemBeginningWithTheName) {
+    const std::vector<std::string> items = {"現在の設定", "abcdef", "ABC", "Abc", "見本", "見"};
+    const struct {
+        const char* Name;
+        size_t ExactFrom;
+        int Expected;
+    } cases[] = {
+        {"ABC", 0, 2},    // not "abcdef", registered before it
+        {"Abc", 0, 3},    // byte for byte: not "ABC"
+        {"aBc", 0, 1},    // nothing equal: the first beginning with it
+        {"abcd", 0, 1},   {"見", 0, 5},  // "見本" begins with it but comes first
+        {"見", 5, 5},     {"見本", 5, 4}, // nothing equal from 5 on: the prefix search looks at every item
+        {"xyz", 0, -1},   {"", 0, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FindNamedItem(items, c.Name, c.ExactFrom), c.Expected) << c.Name;
+    EXPECT_EQ(FindNamedItem({}, "ABC"), -1);
 }
 
 TEST(SettingNames, BlanksAroundANameGoCharacterByCharacter) {

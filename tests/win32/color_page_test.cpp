@@ -295,6 +295,30 @@ TEST_F(ColorPageTest, TheStoredNameIsSelectedAgainIgnoringCase) {
     EXPECT_FALSE(Enabled(page, IDC_COLOR_REGISTER));
 }
 
+// "abcdef" begins with "ABC" and comes first; the job's "ABC" must still get
+// its own values, at refresh and after registering it.
+TEST_F(ColorPageTest, TheStoredNameIsSelectedOverAnEarlierOneBeginningWithIt) {
+    WriteBytes(path, Section(0, "abcdef", 0) + Section(1, "ABC", 10) + FreeSections(2, 9));
+    current.ColorMode = 4;
+    strcpy(current.UserSettingName, "ABC");
+    Open();
+    EXPECT_EQ(Selected(page), 2);
+    EXPECT_EQ(Cur().Color.Bright, 12);
+}
+
+TEST_F(ColorPageTest, RegisteringANameSelectsItOverAnEarlierOneBeginningWithIt) {
+    WriteBytes(path, Section(0, "abcdef", 0) + FreeSections(1, 9));
+    current.ColorMode = 4;
+    current.Color.Bright = 5;
+    Open();
+    script.ExpectDialog({SetText(IDC_REG_NAME, "ABC"), automation::Click(IDC_REG_ADD)});
+    Click(IDC_COLOR_REGISTER);
+    EXPECT_TRUE(script.Passed()) << script.Report();
+    EXPECT_EQ(ListItem(page, Selected(page)), "ABC");
+    EXPECT_STREQ(Cur().UserSettingName, "ABC");
+    EXPECT_EQ(Cur().Color.Bright, 5) << "not abcdef's values";
+}
+
 TEST_F(ColorPageTest, IgnoredNotificationsChangeNothing) {
     WriteBytes(path, Section(0, "Vivid", 0) + FreeSections(1, 9));
     current.ColorMode = 4;

@@ -668,6 +668,30 @@ TEST_F(MainPageTest, A3PaperSwitchesOption1072OnAnyModeConfirmed) {
     EXPECT_EQ(Cur().Option1072Off, 0);
 }
 
+// A stored mode outside 0..2 shows as standard and survives OK; picking a
+// button, even standard itself, stores that button's mode.
+TEST_F(MainPageTest, AnUnknownPrintModeIsKeptUnlessTheUserPicksOne) {
+    const struct {
+        int32_t Stored, ColorMode;
+        bool Pick;
+        int32_t Expected;
+    } cases[] = {{7, 0, false, 7}, {-1, 3, false, -1}, {7, 0, true, 0}, {-5, 3, true, 0}};
+    current.Option1072Off = 1;
+    Open();
+    for (const auto& c : cases) {
+        Cur().PrintMode = c.Stored;
+        Cur().ColorMode = c.ColorMode;
+        DialogAutomation dialog;
+        std::vector<Step> steps = {Inspect([](HWND d) { EXPECT_TRUE(Checked(d, ModeStandard)); })};
+        if (c.Pick) steps.push_back(automation::Click(ModeStandard));
+        steps.push_back(Ok());
+        dialog.ExpectDialog(steps);
+        ClickItem(IDC_PRINT_MODE);
+        EXPECT_TRUE(dialog.Passed()) << dialog.Report();
+        EXPECT_EQ(Cur().PrintMode, c.Expected) << c.Stored << (c.Pick ? " picked" : " untouched");
+    }
+}
+
 // ---- a picture of the page
 
 TEST_F(MainPageTest, PageShowsItsSettings) {

@@ -69,7 +69,7 @@ const DensityControlRule DensityControlRules[] = {
 const size_t DensityControlRuleCount = sizeof DensityControlRules / sizeof DensityControlRules[0];
 
 bool DensityControlEnabled(const DensityControlRule& rule, int32_t gannma, int32_t colorMode) {
-    if (rule.ColorInk && colorMode == MonochromeColorMode) return false;
+    if (rule.ColorInk && colorMode == ColorModeMonochrome) return false;
     return gannma != 0;
 }
 

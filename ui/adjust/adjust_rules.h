@@ -76,8 +76,6 @@ struct DensityControlRule {
 };
 extern const DensityControlRule DensityControlRules[];
 extern const size_t DensityControlRuleCount;
-constexpr int32_t MonochromeColorMode = 3;
-constexpr int32_t UserSettingColorMode = 4;
 bool DensityControlEnabled(const DensityControlRule& rule, int32_t gannma, int32_t colorMode);
 
 // Whether the start of a bitmap file (`head`, up to its first 138 bytes)

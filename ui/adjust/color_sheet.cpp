@@ -14,7 +14,7 @@ CColPS::CColPS(UINT captionId, int* initialPage, HWND parent, HWND /*colorPage*/
     if (g_pages.Current) {
         m_colorPage.m_color = g_pages.Current->Color;
         m_densityPage.m_density = g_pages.Current->Density;
-        if (g_pages.Current->ColorMode == UserSettingColorMode) AddPage(&m_colorPage);
+        if (g_pages.Current->ColorMode == ColorModeUser) AddPage(&m_colorPage);
     }
     AddPage(&m_densityPage);
 }

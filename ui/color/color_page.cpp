@@ -40,8 +40,6 @@ const ColorModeRow ColorModes[] = {
     {IDC_MODE_ICM, 0, 0},
     {IDC_MODE_NO_CORRECTION, 0, 0},
 };
-constexpr int32_t ModeMonochrome = 3;
-constexpr int32_t ModeUser = 4;
 constexpr int32_t ModeIcm = 5;
 constexpr int32_t ModeCount = sizeof ColorModes / sizeof ColorModes[0];
 
@@ -50,8 +48,6 @@ const int HalftoneGroup[] = {IDC_COLOR_1042, IDC_COLOR_1043, IDC_COLOR_1044,
                              IDC_COLOR_1046, IDC_COLOR_1047, IDC_COLOR_1048};
 
 constexpr auto UserListHead = MakeListTable(0, "現在の設定");
-constexpr int32_t PrintModeStandard = 0;
-constexpr int32_t PrintModeSpeed = 1;
 constexpr int32_t BaseColorPhoto = 3;
 
 int g_logo = IDB_LOGO_COLOR;
@@ -66,24 +62,13 @@ LRESULT SendItem(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendDlgItemMessageA(Page(), id, message, wParam, lParam);
 }
 
-std::string ListItemText(int index) {
-    const LRESULT length = SendItem(IDC_USER_SETTINGS, CB_GETLBTEXTLEN, index);
-    if (index < 0 || length == CB_ERR) return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendItem(IDC_USER_SETTINGS, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(std::strlen(text.c_str()));
-    return text;
-}
+std::string ListItemText(int index) { return ComboItemText(GetDlgItem(Page(), IDC_USER_SETTINGS), index); }
 
-// Selects the first item that begins with `prefix` (letter case ignored);
-// leaves the selection as it is when none does.
-void SelectListItemStartingWith(const char* prefix) {
-    const int count = static_cast<int>(SendItem(IDC_USER_SETTINGS, CB_GETCOUNT));
-    for (int i = 0; i < count; ++i) {
-        if (!StartsWithIgnoringCase(ListItemText(i).c_str(), prefix)) continue;
-        SendItem(IDC_USER_SETTINGS, CB_SETCURSEL, i);
-        return;
-    }
+// Selects the item that shows `name`: the one equal to it, else the first
+// that begins with it; leaves the selection as it is when none does.
+void SelectNamedListItem(const std::string& name) {
+    const int index = FindNamedItem(ComboItemTexts(GetDlgItem(Page(), IDC_USER_SETTINGS)), name);
+    if (index >= 0) SendItem(IDC_USER_SETTINGS, CB_SETCURSEL, index);
 }
 
 // A text field of the host's record, which need not hold a terminator.
@@ -126,13 +111,13 @@ void InitColorPage() {
 
 void ChooseMode(int32_t mode) {
     ApplyColorMode(mode);
-    g_logo = mode == ModeMonochrome ? IDB_LOGO_MONO : IDB_LOGO_COLOR;
+    g_logo = mode == ColorModeMonochrome ? IDB_LOGO_MONO : IDB_LOGO_COLOR;
     DrawLogo();
-    if (mode == ModeMonochrome && Current().PrintMode == PrintModeSpeed) Current().PrintMode = PrintModeStandard;
+    if (mode == ColorModeMonochrome && Current().PrintMode == PrintModeSpeed) Current().PrintMode = PrintModeStandard;
 }
 
 void ChooseUserSetting() {
-    ApplyColorMode(ModeUser);
+    ApplyColorMode(ColorModeUser);
     const int index = static_cast<int>(SendItem(IDC_USER_SETTINGS, CB_GETCURSEL));
     CopyCut(Current().UserSettingName, sizeof Current().UserSettingName, ListItemText(index).c_str(),
             SettingNameCopyBytes);
@@ -156,11 +141,11 @@ void OpenRegistration() {
     if (dialog.DoModal() != IDOK) return;
     FillUserList();
     if (LastRegisteredName[0] != '\0') {
-        SelectListItemStartingWith(LastRegisteredName);
+        SelectNamedListItem(FieldText(LastRegisteredName));
         std::memcpy(Current().UserSettingName, LastRegisteredName, sizeof Current().UserSettingName);
     }
-    ApplyColorMode(ModeUser);
-    CheckModeRadio(ModeUser);
+    ApplyColorMode(ColorModeUser);
+    CheckModeRadio(ColorModeUser);
     g_logo = IDB_LOGO_COLOR;
     DrawLogo();
 }
@@ -200,7 +185,7 @@ void ApplyColorMode(int32_t mode) {
     for (int id : {IDC_USER_SETTINGS, IDC_COLOR_ADJUST, IDC_COLOR_REGISTER, IDC_COLOR_RENDERING}) Enable(id, false);
     Enable(IDC_COLOR_ADJUST, true);
     if (mode == ModeIcm) Enable(IDC_COLOR_RENDERING, true);
-    if (mode != ModeUser) return;
+    if (mode != ColorModeUser) return;
     Enable(IDC_USER_SETTINGS, true);
     const int index = static_cast<int>(SendItem(IDC_USER_SETTINGS, CB_GETCURSEL));
     if (index == 0) {
@@ -220,10 +205,10 @@ void RefreshColorPage() {
     if (!g_pages.Current || !IsWindow(Page())) return;
     FillUserList();
     const std::string name = FieldText(Current().UserSettingName);
-    if (!name.empty()) SelectListItemStartingWith(name.c_str());
+    if (!name.empty()) SelectNamedListItem(name);
 
     const int32_t mode = Current().ColorMode;
-    g_logo = mode == ModeMonochrome ? IDB_LOGO_MONO : IDB_LOGO_COLOR;
+    g_logo = mode == ColorModeMonochrome ? IDB_LOGO_MONO : IDB_LOGO_COLOR;
     CheckModeRadio(mode);
     ApplyColorMode(mode);
 

@@ -58,6 +58,30 @@ bool EqualIgnoringCase(const char* a, const char* b) { return CompareIgnoringCas
 
 bool StartsWithIgnoringCase(const char* text, const char* prefix) { return CompareIgnoringCase(text, prefix, true); }
 
+int FindNamedItem(const std::vector<std::string>& items, const std::string& name, size_t exactFrom) {
+    for (size_t i = exactFrom; i < items.size(); ++i)
+        if (items[i] == name) return static_cast<int>(i);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (StartsWithIgnoringCase(items[i].c_str(), name.c_str())) return static_cast<int>(i);
+    return -1;
+}
+
+std::string WithExtension(const std::string& path, const char* extension) {
+    size_t componentStart = 0, dot = std::string::npos;
+    for (size_t at = 0; at < path.size();) {
+        const char c = path[at];
+        if (c == '\\' || c == '/' || c == ':') {
+            componentStart = at + 1;
+            dot = std::string::npos;
+        } else if (c == '.') {
+            dot = at;
+        }
+        at += CharBytes(path.c_str() + at);
+    }
+    const size_t end = dot != std::string::npos && dot >= componentStart ? dot : path.size();
+    return path.substr(0, end) + "." + extension;
+}
+
 std::string TrimBlanks(const std::string& text) {
     const char* p = text.c_str();
     auto isBlank = [](const char* c, size_t n) {

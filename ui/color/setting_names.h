@@ -33,6 +33,12 @@ void CopyCut(char* dest, size_t destSize, const char* text, size_t maxBytes);
 bool EqualIgnoringCase(const char* a, const char* b);
 bool StartsWithIgnoringCase(const char* text, const char* prefix);
 
+// Where a list shows `name`: the first item from `exactFrom` on whose text is
+// `name` byte for byte; when there is none, the first item that begins with
+// `name`, letter case ignored; -1 when none does. So "ABC" finds "ABC" even
+// when "abcdef" comes first.
+int FindNamedItem(const std::vector<std::string>& items, const std::string& name, size_t exactFrom = 0);
+
 // `text` without the blanks around it: spaces, tabs and the double-byte
 // ideographic space, which the settings file does not keep around a value.
 std::string TrimBlanks(const std::string& text);
@@ -41,6 +47,12 @@ std::string TrimBlanks(const std::string& text);
 // them.
 enum class StampFileCheck { Accepted, TooShort, WrongType };
 StampFileCheck CheckStampFileName(const char* file);
+
+// `path` with the extension of its last component replaced by `extension`
+// (added when it has none): "C:\\WINDOWS\\SYSTEM\\QV3810ui.ini" with "$$$"
+// gives "C:\\WINDOWS\\SYSTEM\\QV3810ui.$$$". Separators are found character
+// by character, so a trail byte 0x5C is not taken for one.
+std::string WithExtension(const std::string& path, const char* extension);
 
 // Sections of the user settings file.
 constexpr int UserEntryCount = 10;

@@ -1,6 +1,7 @@
 #include "ui/common/dialog_toolkit.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ui/common/gdi_holders.h"
 #include "ui/common/host_controls.h"
@@ -86,6 +87,22 @@ int FillListFromTable(HWND list, const ListEntry* table) {
 
 int FillListFromTable(HWND dialog, int listId, const ListEntry* table) {
     return FillListFromTable(GetDlgItem(dialog, listId), table);
+}
+
+std::string ComboItemText(HWND combo, int index) {
+    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
+    if (index < 0 || length == CB_ERR) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+std::vector<std::string> ComboItemTexts(HWND combo) {
+    std::vector<std::string> texts;
+    const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) texts.push_back(ComboItemText(combo, i));
+    return texts;
 }
 
 int StepScrollPosition(int code, int thumb, HWND bar) {

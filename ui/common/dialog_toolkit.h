@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // ---- list tables -----------------------------------------------------------
 //
@@ -63,6 +64,11 @@ template <size_t N> int FillListFromTable(HWND list, const std::array<ListEntry,
 template <size_t N> int FillListFromTable(HWND dialog, int listId, const std::array<ListEntry, N>& table) {
     return FillListFromTable(dialog, listId, table.data());
 }
+
+// The text of item `index` of a drop-down combo box (empty when there is
+// none), and the texts of all its items in order.
+std::string ComboItemText(HWND combo, int index);
+std::vector<std::string> ComboItemTexts(HWND combo);
 
 // ---- scroll bars -----------------------------------------------------------
 

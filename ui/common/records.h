@@ -23,6 +23,15 @@ enum : uint32_t {
     PageMsgHScroll = 0x0114,
 };
 
+// Values of settings fields that the rules of more than one page test.
+constexpr int32_t ColorModeMonochrome = 3;
+constexpr int32_t ColorModeUser = 4;  // a registered user setting
+enum : int32_t {
+    PrintModeStandard = 0,
+    PrintModeSpeed = 1,
+    PrintModeHighQuality = 2,
+};
+
 // Notification codes read at byte 8 of a notification header.
 enum : uint16_t {
     NotifySetActive = 0xFF38,   // -200

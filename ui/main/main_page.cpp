@@ -34,28 +34,28 @@ struct Command {
     uint16_t Code;
     void (*Action)(HWND page);
 };
-constexpr uint16_t SelEndOk = 9, Clicked = 0, KillFocus = 0x0200, Update = 0x0400;
 const Command Commands[] = {
-    {IDC_PAPER_SIZE, SelEndOk, OnPaperSizeChosen},
-    {IDC_OUTPUT_SIZE, SelEndOk, OnOutputSizeChosen},
-    {IDC_PAPER_SOURCE, SelEndOk, OnPaperSourceChosen},
-    {IDC_MEDIA_TYPE, SelEndOk, OnMediaTypeChosen},
-    {IDC_COPIES, KillFocus, CopiesCheck},
-    {IDC_CODE_SWITCH, Clicked, CodeSwitchClicked},
-    {IDC_PORTRAIT, Clicked, PortraitClicked},
-    {IDC_LANDSCAPE, Clicked, LandscapeClicked},
-    {IDC_PAGES_PER_SHEET, SelEndOk, OnPagesPerSheetChosen},
-    {IDC_DUPLEX, Clicked, DuplexClicked},
-    {IDC_LAYOUT_DETAIL, Clicked, LayoutDetailClicked},
-    {IDC_PRINT_MODE, Clicked, PrintModeClicked},
-    {IDC_CODE_TEXT, Update, CodeTextChanged},
+    {IDC_PAPER_SIZE, CBN_SELENDOK, OnPaperSizeChosen},
+    {IDC_OUTPUT_SIZE, CBN_SELENDOK, OnOutputSizeChosen},
+    {IDC_PAPER_SOURCE, CBN_SELENDOK, OnPaperSourceChosen},
+    {IDC_MEDIA_TYPE, CBN_SELENDOK, OnMediaTypeChosen},
+    {IDC_COPIES, EN_KILLFOCUS, CopiesCheck},
+    {IDC_CODE_SWITCH, BN_CLICKED, CodeSwitchClicked},
+    {IDC_PORTRAIT, BN_CLICKED, PortraitClicked},
+    {IDC_LANDSCAPE, BN_CLICKED, LandscapeClicked},
+    {IDC_PAGES_PER_SHEET, CBN_SELENDOK, OnPagesPerSheetChosen},
+    {IDC_DUPLEX, BN_CLICKED, DuplexClicked},
+    {IDC_LAYOUT_DETAIL, BN_CLICKED, LayoutDetailClicked},
+    {IDC_PRINT_MODE, BN_CLICKED, PrintModeClicked},
+    {IDC_CODE_TEXT, EN_UPDATE, CodeTextChanged},
 };
 
 constexpr int LogoBitmap = 2163;
 constexpr int CodeTextChars = 4;
 constexpr int CopiesChars = 3;
 constexpr int CopiesMin = 1, CopiesMax = 999;
-constexpr DWORD CopiesSpinStyle = 0x500000B6;  // child, visible, set buddy int, align right, auto buddy, arrow keys, no thousands
+constexpr DWORD CopiesSpinStyle =
+    WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
 
 bool g_initialised = false;  // set by the first init-dialog, never cleared
 

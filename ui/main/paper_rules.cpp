@@ -142,7 +142,7 @@ void OnDuplexClicked(HWND page) {
         return;
     }
     s.Duplex = 1;
-    if (s.PrintMode == 2 && s.MemoryNotice != 0) ShowMemoryNotice(s);
+    if (s.PrintMode == PrintModeHighQuality && s.MemoryNotice != 0) ShowMemoryNotice(s);
     if (!IsPlainOrThick(s.MediaType)) {
         s.MediaType = 0;
         Select(page, IDC_MEDIA_TYPE, 0);
@@ -150,7 +150,5 @@ void OnDuplexClicked(HWND page) {
 }
 
 void ApplyPrintModeRule(PrintSettings& s) {
-    constexpr int32_t Monochrome = 3;
-    if (s.ColorMode == Monochrome) return;
-    if (s.PrintMode == 2 || s.PaperSize == 8 || s.PaperSize == 257) s.Option1072Off = 0;
+    if (Option1072Forced(s)) s.Option1072Off = 0;
 }

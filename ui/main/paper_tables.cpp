@@ -5,7 +5,7 @@
 
 #define LIST_END(def) {'\xFF', static_cast<char>(def)}
 
-const int32_t PaperCodes[PaperCount + 1] = {257, 8, 9, 11, 70, 12, 13, 88, 1, 7, 5, 4, 258, 43, CustomPaperCode, -1};
+const int32_t PaperCodes[PaperCount + 1] = {PaperA3WideCode, PaperA3Code, 9, 11, 70, 12, 13, 88, 1, 7, 5, 4, 258, 43, CustomPaperCode, -1};
 
 const ListText PaperSizeList[CustomPaperIndex + 1] = {
     "A3ﾉﾋﾞ 330 x 482 mm",
@@ -184,6 +184,11 @@ int ScalePercent(int paperIndex, int slot, int32_t pagesPerSheet) {
     return s.Percent[ValidPagesPerSheet(pagesPerSheet, s.PagesList)];
 }
 
+bool Option1072Forced(const PrintSettings& s) {
+    return s.ColorMode != ColorModeMonochrome &&
+           (s.PrintMode == PrintModeHighQuality || s.PaperSize == PaperA3Code || s.PaperSize == PaperA3WideCode);
+}
+
 bool NeedsCassette1(int sourceIndex, int mediaIndex) {
     if (sourceIndex < 0 || sourceIndex >= 4 || mediaIndex < 0 || mediaIndex >= 7) return false;
     return Cassette1Table[sourceIndex][mediaIndex] != 0;
@@ -228,7 +233,7 @@ void SwitchText(const ListText (&texts)[2], int32_t value, char (&out)[32]) {
 int BuildSummary(const PrintSettings& s, SummaryLine (&lines)[6]) {
     int n = 0;
     lines[n].Label = "ｶﾗｰﾓｰﾄﾞ";
-    if (s.ColorMode == 4) {
+    if (s.ColorMode == ColorModeUser) {
         size_t len = strnlen(s.UserSettingName, sizeof s.UserSettingName);
         if (len == 0) snprintf(lines[n].Value, sizeof lines[n].Value, "%s", "現在の設定");
         else snprintf(lines[n].Value, sizeof lines[n].Value, "%.*s", static_cast<int>(len), s.UserSettingName);

@@ -20,7 +20,6 @@ const HelpPair PrintModeHelp[] = {
     {IDC_MODE_SPEED, 0x80135}, {IDC_MODE_STANDARD, 0x80135}, {IDC_MODE_QUALITY, 0x80135},
     {IDOK, HID_OK},            {IDCANCEL, HID_CANCEL},       {0, 0},
 };
-constexpr int32_t Monochrome = 3;
 }  // namespace
 
 CPrintModeDlg::CPrintModeDlg(HWND parent) : CDialog(IDD_PRINT_MODE, parent) {}
@@ -28,23 +27,23 @@ CPrintModeDlg::CPrintModeDlg(HWND parent) : CDialog(IDD_PRINT_MODE, parent) {}
 BOOL CPrintModeDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     const PrintSettings& s = *g_pages.Current;
-    // A stored mode the buttons cannot show is shown, and kept, as standard.
-    m_mode = s.PrintMode >= 0 && s.PrintMode <= 2 ? s.PrintMode : 0;
-    if (s.ColorMode == Monochrome) {
+    // A stored mode the buttons cannot show is shown as standard and kept
+    // until the user picks one.
+    m_mode = s.PrintMode;
+    if (s.ColorMode == ColorModeMonochrome) {
         // Speed priority is not offered in monochrome.
         ::EnableWindow(GetDlgItem(IDC_MODE_SPEED), FALSE);
-        if (m_mode == 1) m_mode = 0;
+        if (m_mode == PrintModeSpeed) m_mode = PrintModeStandard;
     }
-    const int buttons[3] = {IDC_MODE_STANDARD, IDC_MODE_SPEED, IDC_MODE_QUALITY};
-    int button = buttons[m_mode];
-    CheckDlgButton(button, BST_CHECKED);
+    const int buttons[3] = {IDC_MODE_STANDARD, IDC_MODE_SPEED, IDC_MODE_QUALITY};  // by mode
+    CheckDlgButton(m_mode >= 0 && m_mode <= 2 ? buttons[m_mode] : IDC_MODE_STANDARD, BST_CHECKED);
     return TRUE;
 }
 
 void CPrintModeDlg::OnOK() {
     PrintSettings& s = *g_pages.Current;
     s.PrintMode = m_mode;
-    if (s.Duplex == 1 && m_mode == 2 && s.MemoryNotice != 0) ShowMemoryNotice(s);
+    if (s.Duplex == 1 && m_mode == PrintModeHighQuality && s.MemoryNotice != 0) ShowMemoryNotice(s);
     EndDialog(IDOK);
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "ui/common/records.h"
 #include "ui/framework/dialog.h"
 
 class CPrintModeDlg : public CDialog {
@@ -18,13 +19,13 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
 
-    void OnSpeed() { m_mode = 1; }
-    void OnStandard() { m_mode = 0; }
-    void OnQuality() { m_mode = 2; }
+    void OnSpeed() { m_mode = PrintModeSpeed; }
+    void OnStandard() { m_mode = PrintModeStandard; }
+    void OnQuality() { m_mode = PrintModeHighQuality; }
     void OnContextMenu(HWND window, POINT screen);
 
     DECLARE_MESSAGE_MAP()
 
 private:
-    int32_t m_mode = 0;
+    int32_t m_mode = PrintModeStandard;
 };

@@ -11,6 +11,7 @@
 #include "ui/common/host_controls.h"
 #include "ui/common/page_exports.h"
 #include "ui/common/page_state.h"
+#include "ui/main/paper_tables.h"
 #include "ui/option/stamp_dialog.h"
 
 namespace {
@@ -19,8 +20,6 @@ constexpr auto CassetteList = MakeListTable(0, "ｶｾｯﾄ1", "ｶｾｯﾄ2",
 constexpr int NumberTextLimit = 16;
 constexpr int NumberTextRead = 18;  // characters read back on each update
 
-constexpr int32_t ColorModeMonochrome = 3;
-constexpr int32_t PrintModeHighQuality = 2;
 
 using SwitchField = int32_t PrintSettings::*;
 
@@ -64,13 +63,6 @@ const SwitchBox SwitchBoxes[] = {
 };
 
 const int SeparatorChoices[] = {IDC_OPTION_1074, IDC_OPTION_1075, IDC_OPTION_1076};
-
-// Box 1072 cannot be unchecked for high quality or the two largest papers,
-// unless the job prints in monochrome.
-bool Box1072Forced(const PrintSettings& s) {
-    return s.ColorMode != ColorModeMonochrome &&
-           (s.PrintMode == PrintModeHighQuality || s.PaperSize == 8 || s.PaperSize == 257);
-}
 
 void ShowSwitch(HWND page, int control, int32_t value) { Check(page, control, value != 0); }
 
@@ -159,7 +151,7 @@ void LoadOptionPage(HWND page) {
     ShowSwitch(page, IDC_OPTION_1102, s.Option1102);
     ShowSwitch(page, IDC_OPTION_1071, s.Option1071);
 
-    const bool forced = Box1072Forced(s);
+    const bool forced = Option1072Forced(s);
     if (forced) s.Option1072Off = 0;
     Enable(page, IDC_OPTION_1072, !forced);
     Check(page, IDC_OPTION_1072, s.Option1072Off == 0);

@@ -79,22 +79,6 @@ const int ColorGroup[] = {
 
 std::string Terminated(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
-std::string ItemText(HWND list, int index) {
-    const LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, index, 0);
-    if (length == CB_ERR) return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(strlen(text.c_str()));
-    return text;
-}
-
-// The first item from `from` on whose text is `text` byte for byte, or -1.
-int FindExactItem(HWND list, const std::string& text, int from) {
-    const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
-    for (int i = from; i < count; ++i)
-        if (ItemText(list, i) == text) return i;
-    return -1;
-}
 
 // A stamp picture as 32-bit top-down pixels selected into a memory device
 // context, ready to be tinted and stretched.
@@ -221,7 +205,7 @@ void CStampDlg::LoadControls() {
     const int index = m_work.StampIndex;
     bool usable = index > 0 && index < count;
     if (usable && !IsBuiltInStamp(index))
-        usable = ItemText(list, index) == Terminated(m_work.StampName, sizeof m_work.StampName);
+        usable = ComboItemText(list, index) == Terminated(m_work.StampName, sizeof m_work.StampName);
     if (usable) {
         SendMessageA(list, CB_SETCURSEL, index, 0);
     } else {
@@ -274,7 +258,7 @@ void CStampDlg::FillStampList() {
 void CStampDlg::SelectStampStep() {
     HWND list = GetDlgItem(IDC_STAMP_LIST);
     m_work.StampIndex = static_cast<int32_t>(SendMessageA(list, CB_GETCURSEL, 0, 0));
-    const std::string name = ItemText(list, m_work.StampIndex);
+    const std::string name = ComboItemText(list, m_work.StampIndex);
     CopyCut(m_work.StampName, sizeof m_work.StampName, name.c_str(), sizeof m_work.StampName - 1);
     memset(m_work.StampFile, 0, sizeof m_work.StampFile);
     const bool builtIn = IsBuiltInStamp(m_work.StampIndex);
@@ -392,7 +376,7 @@ void CStampDlg::OnOutlineClicked() {
 
 void CStampDlg::OnRegisterClicked() {
     HWND list = GetDlgItem(IDC_STAMP_LIST);
-    std::string remembered = ItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
+    std::string remembered = ComboItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
     remembered.resize(FitLength(remembered.c_str(), RememberedTextBytes));
 
     RegistrationDialog registration;
@@ -403,9 +387,7 @@ void CStampDlg::OnRegisterClicked() {
     // An exact name first: a new stamp called "見" must not select "見本".
     const std::string registered = Terminated(LastRegisteredName, sizeof LastRegisteredName);
     const std::string& wanted = registered.empty() ? remembered : registered;
-    int index = FindExactItem(list, wanted, registered.empty() ? 0 : BuiltInStampCount);
-    if (index < 0 && !wanted.empty())
-        index = static_cast<int>(SendMessageA(list, CB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(wanted.c_str())));
+    int index = FindNamedItem(ComboItemTexts(list), wanted, registered.empty() ? 0 : BuiltInStampCount);
     if (index < 0) index = 0;
     SendMessageA(list, CB_SETCURSEL, index, 0);
     SelectStampStep();
