@@ -1,6 +1,7 @@
 // The Main page's tables, lookups, custom size arithmetic and text filters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -230,6 +231,24 @@ TEST(CustomSize, UnitSwitchingKeepsTheMillimetres) {
     EXPECT_EQ(MmToPosition(mm, false), 2100);
     FormatSize(PositionToMm(780, true), true, text);
     EXPECT_STREQ(text, "7.80");
+}
+
+// A position turned into the working millimetres and back is the same
+// position, and so is the text shown for it: a unit switch keeps the
+// millimetres, so switching away and back must find the position again.
+TEST(CustomSize, EveryPositionSurvivesAUnitRoundTrip) {
+    for (bool inches : {false, true}) {
+        const SizeLimits& l = LimitsFor(inches);
+        for (int32_t p = std::min(l.Width.Min, l.Length.Min); p <= std::max(l.Width.Max, l.Length.Max); ++p) {
+            const double mm = PositionToMm(p, inches);
+            ASSERT_EQ(MmToPosition(mm, inches), p) << (inches ? "inches " : "mm ") << p;
+            char shown[32];
+            FormatSize(mm, inches, shown);
+            ASSERT_EQ(TextToPosition(shown, inches), p) << shown;
+        }
+    }
+    EXPECT_EQ(MmToPosition(PositionToMm(820, true), true), 820) << "8.2 in is 208.27999 mm";
+    EXPECT_EQ(MmToPosition(PositionToMm(2100, false), true), 826) << "210.0 mm is 8.2677 in";
 }
 
 TEST(CustomSize, InchRecordRoundTripsWithinATenThousandth) {

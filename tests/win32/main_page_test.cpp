@@ -479,6 +479,40 @@ TEST_F(MainPageTest, CustomUnitsSwitchWithoutLosingTheMillimetres) {
     EXPECT_EQ(Cur().PaperSize, 256) << "the paper size is chosen even when the dialog is cancelled";
 }
 
+// 8.2 in switched to mm and back is 8.20 at position 820, and OK stores
+// 8.20; 210.0 mm switched to inches shows 8.27 at position 826, and OK
+// stores the 8.27 shown.
+TEST_F(MainPageTest, CustomSizeKeepsWhatTheUserDidNotTouch) {
+    Open();
+    auto position = [](HWND d, int spin) { return SendDlgItemMessageA(d, spin, UDM_GETPOS32, 0, 0); };
+    DialogAutomation automation;
+    automation.ExpectDialog({Check(UnitInch), SetText(WidthEdit, "8.2"), LeaveFocus(WidthEdit), Check(UnitMm),
+                             Check(UnitInch), Inspect([&](HWND d) {
+                                 EXPECT_EQ(Text(d, WidthEdit), "8.20");
+                                 EXPECT_EQ(position(d, WidthSpin), 820);
+                             }),
+                             Ok()});
+    ChooseItem(IDC_PAPER_SIZE, 14);
+    EXPECT_TRUE(automation.Passed()) << automation.Report();
+    EXPECT_EQ(Cur().CustomUnit, 1);
+    EXPECT_NEAR(Cur().CustomWidth, 8.2005, 0.0001);
+    EXPECT_EQ(ListItem(page, IDC_PAPER_SIZE, 14), "ﾕｰｻﾞ定義ｻｲｽﾞ(8.20 x 11.69 in)");
+
+    Cur().CustomUnit = 0;
+    Cur().CustomWidth = 210.0;
+    Cur().CustomLength = 297.0;
+    DialogAutomation second;
+    second.ExpectDialog({Check(UnitInch), Inspect([&](HWND d) {
+                             EXPECT_EQ(Text(d, WidthEdit), "8.27");
+                             EXPECT_EQ(position(d, WidthSpin), 826);
+                         }),
+                         Ok()});
+    ChooseItem(IDC_PAPER_SIZE, 14);
+    EXPECT_TRUE(second.Passed()) << second.Report();
+    EXPECT_NEAR(Cur().CustomWidth, 8.2705, 0.0001) << "taking the length must not turn the width into 8.26";
+    EXPECT_NEAR(Cur().CustomLength, 11.6905, 0.0001);
+}
+
 TEST_F(MainPageTest, InchSizesRoundTripThroughTheDialog) {
     current.PaperSize = 256;
     current.CustomUnit = 1;

@@ -85,7 +85,8 @@ double PositionToMm(int32_t position, bool inches) {
 }
 
 int32_t MmToPosition(double mm, bool inches) {
-    return inches ? CutAndClamp(mm * InchPerMm * 100, 0, MaxPosition) : CutAndClamp(mm * 10, 0, MaxPosition);
+    constexpr double Slack = 0.001;  // of a step
+    return CutAndClamp((inches ? mm * InchPerMm * 100 : mm * 10) + Slack, 0, MaxPosition);
 }
 
 void FormatSize(double mm, bool inches, char (&text)[32]) {

@@ -44,7 +44,11 @@ double StoredToMm(double stored, int32_t unit, bool isLength);
 int32_t TextToPosition(const char* text, bool inches);
 // Millimetres of a position, with the step held in single precision.
 double PositionToMm(int32_t position, bool inches);
-// Position of a millimetre value in the shown unit, cut toward zero.
+// Position of a millimetre value in the shown unit, cut toward zero. A value
+// within a thousandth of a step below a whole step counts as that step: a
+// position turned into millimetres (single-precision step, 25.399999) and
+// back lands a few millionths below where it started, and must not lose a
+// step on a unit round trip.
 int32_t MmToPosition(double mm, bool inches);
 // The value in the shown unit as the edits show it: "%5.1f" or "%5.2f"
 // without the leading blanks.

@@ -136,22 +136,34 @@ void CCustomSizeDlg::TakeValue(int editId, int spinId, bool isLength) {
     if (position < range.Min) position = range.Min;
     if (position > range.Max) position = range.Max;
     SetPosition(spinId, position);
-    ValuesFromPositions();
+    ValuesFromPositions(spinId);
     ShowDirection();
 }
 
-void CCustomSizeDlg::ValuesFromPositions() {
-    // The controls keep 16-bit positions.
-    int width = static_cast<short>(LOWORD(Position(IDC_WIDTH_SPIN)));
-    int length = static_cast<short>(LOWORD(Position(IDC_LENGTH_SPIN)));
-    m_widthMm = PositionToMm(width, Inches());
-    m_lengthMm = PositionToMm(length, Inches());
+// The dimension of `changedSpinId` takes its up-down's position. The other
+// takes its position only when the user has changed its text: while the
+// edit still shows the working value, the position may be that value cut to
+// the step (210.0 mm shows 8.27 at position 826), and taking it would
+// change a value the user never touched.
+void CCustomSizeDlg::ValuesFromPositions(int changedSpinId) {
+    const struct {
+        int Spin;
+        const std::string& Text;
+        double& Mm;
+    } dimensions[] = {{IDC_WIDTH_SPIN, m_widthText, m_widthMm}, {IDC_LENGTH_SPIN, m_lengthText, m_lengthMm}};
+    for (const auto& d : dimensions) {
+        char shown[32];
+        FormatSize(d.Mm, Inches(), shown);
+        if (d.Spin != changedSpinId && d.Text == shown) continue;
+        // The controls keep 16-bit positions.
+        d.Mm = PositionToMm(static_cast<short>(LOWORD(Position(d.Spin))), Inches());
+    }
     ShowValues();
 }
 
-void CCustomSizeDlg::OnSpin(UINT code, int, HWND) {
+void CCustomSizeDlg::OnSpin(UINT code, int, HWND bar) {
     if (code != SB_ENDSCROLL) {
-        ValuesFromPositions();
+        ValuesFromPositions(::GetDlgCtrlID(bar));
         ShowDirection();
     }
     Default();

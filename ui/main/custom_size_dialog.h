@@ -37,7 +37,7 @@ private:
     void FilterText(int editId, std::string& text);
     void PositionsFromTexts();
     void TakeValue(int editId, int spinId, bool isLength);
-    void ValuesFromPositions();
+    void ValuesFromPositions(int changedSpinId);
     void ShowDirection();
     void SetEditText(int editId, std::string& member, const char* text);
     int Position(int spinId) const;
