@@ -264,6 +264,27 @@ TEST_F(RegistrationTest, UpdateMovesTheEntryToTheFirstFreeSectionAndLoadsOnce) {
     EXPECT_EQ(g_userEntries[0].Color.Bright, -3);
 }
 
+// When the settings file cannot be written, adding, deleting and updating
+// leave the table, the list and the file as they were.
+TEST_F(RegistrationTest, AFailedWriteChangesNeitherTableNorFile) {
+    Register(0, "keep");
+    const std::string fresh = folder + "\\QV3810ui.$$$";
+    ASSERT_TRUE(CreateDirectoryA(fresh.c_str(), nullptr));  // no new file can be made
+    const std::string file = ReadBytes(path);
+    UserEntry table[UserEntryCount];
+    std::memcpy(table, g_userEntries, sizeof table);
+    automation.ExpectDialog({SetText(IDC_REG_NAME, "new"), Click(IDC_REG_ADD), Choose(IDC_REG_LIST, 0),
+                             Click(IDC_REG_DELETE), Inspect([](HWND d) {
+                                 EXPECT_EQ(SendDlgItemMessageA(d, IDC_REG_LIST, LB_GETCOUNT, 0, 0), 1);
+                             }),
+                             Choose(IDC_REG_LIST, 0), Click(IDC_REG_UPDATE)});
+    EXPECT_EQ(Run(RegistrationDialog::UserSettingsMode), IDOK);
+    RemoveDirectoryA(fresh.c_str());
+    EXPECT_EQ(std::memcmp(table, g_userEntries, sizeof table), 0);
+    EXPECT_EQ(ReadBytes(path), file);
+    EXPECT_STREQ(LastRegisteredName, "") << "nothing was added or updated";
+}
+
 TEST_F(RegistrationTest, ContextHelpUsesTheMapOfTheMode) {
     auto askHelp = [](HWND d) {
         SendMessageA(d, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetDlgItem(d, IDC_REG_LIST)), MAKELPARAM(5, 5));

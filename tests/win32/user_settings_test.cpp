@@ -259,4 +259,61 @@ TEST_F(UserSettingsStore, GarbageNeverCrashesAndTheFileIsNeverTruncated) {
     EXPECT_STREQ(Record(0).Name, "twice");
 }
 
+// Every write makes a new file beside the old one and renames it into
+// place: when the new file cannot be made the old one stays byte for byte
+// and the failure is told; a replacement that stopped between its renames
+// is undone at the next load; a finished one leaves nothing beside the file.
+TEST_F(UserSettingsStore, TheFileIsReplacedWholeOrLeftAsItWas) {
+    const std::string fresh = folder + "\\QV3810ui.$$$", backup = folder + "\\QV3810ui.in$";
+    const std::string intact = Section(0, "keep", 0) + FreeSections(1, 9);
+    const std::string damaged = Section(0, "keep", 0) + "[UserEnt1]\r\nBright=7\r\n" + FreeSections(2, 9);
+    const struct {
+        const char* What;
+        const std::string& Bytes;
+        bool (*Write)();
+    } writes[] = {
+        {"save", intact, [] { return SaveUserEntry("new"); }},
+        {"remove", intact, [] { return RemoveUserEntry("keep"); }},
+        {"update", intact, [] { return ResaveUserEntry("keep"); }},
+        {"default file", intact, [] { return WriteDefaultUserFile(); }},
+        {"repair", damaged, [] { return RepairUserFile(); }},
+    };
+    for (const auto& w : writes) {
+        SCOPED_TRACE(w.What);
+        WriteBytes(path, w.Bytes);
+        std::memset(g_userEntries, 0, sizeof g_userEntries);
+        LoadUserEntries();
+        Name(1, "new");
+        Record(0).Color.Bright = 99;  // what an update writes
+        // A folder where the new file would go: it cannot be written.
+        ASSERT_TRUE(CreateDirectoryA(fresh.c_str(), nullptr));
+        EXPECT_FALSE(w.Write());
+        EXPECT_TRUE(UserFileWriteFailed());
+        EXPECT_EQ(ReadBytes(path), w.Bytes);
+        RemoveDirectoryA(fresh.c_str());
+
+        EXPECT_TRUE(w.Write());
+        EXPECT_FALSE(UserFileWriteFailed());
+        EXPECT_NE(ReadBytes(path), w.Bytes);
+        EXPECT_EQ(GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesA(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_FALSE(SaveUserEntry("nobody"));
+    EXPECT_FALSE(UserFileWriteFailed()) << "nothing to write is no failure";
+
+    // Stopped after the old file moved aside: the load puts it back.
+    DeleteFileA(path.c_str());
+    WriteBytes(backup, intact);
+    std::memset(g_userEntries, 0, sizeof g_userEntries);
+    EXPECT_TRUE(LoadUserEntries());
+    EXPECT_STREQ(Record(0).Name, "keep");
+    EXPECT_EQ(ReadBytes(path), intact);
+    EXPECT_EQ(GetFileAttributesA(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+    // Stopped after the new file took the name: the old one just goes.
+    WriteBytes(backup, "old");
+    EXPECT_TRUE(LoadUserEntries());
+    EXPECT_EQ(ReadBytes(path), intact);
+    EXPECT_EQ(GetFileAttributesA(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace

@@ -159,23 +159,30 @@ void RegistrationDialog::OnAdd() {
     if (StampModeOn()) {
         if (!AddStamp()) return;
     } else {
-        AddUserSetting();
+        if (!AddUserSetting()) return;
     }
     CopyCut(LastRegisteredName, sizeof LastRegisteredName, NameText.c_str(), NameLimitBytes);
     EndDialog(IDOK);
 }
 
-void RegistrationDialog::AddUserSetting() {
+// False when the file could not be written: the table, the list and the
+// file stay as they were, and the dialog stays open.
+bool RegistrationDialog::AddUserSetting() {
     for (UserEntry& entry : g_userEntries) {
         if (entry.Name[0] != '\0') continue;
+        const UserEntry before = entry;
         std::memset(&entry, 0, sizeof entry);
         CopyCut(entry.Name, sizeof entry.Name, NameText.c_str(), NameLimitBytes);
         entry.Color = g_pages.Current->Color;
         entry.Density = g_pages.Current->Density;
+        if (!SaveUserEntry(entry.Name) && UserFileWriteFailed()) {
+            entry = before;
+            return false;
+        }
         List.AddString(entry.Name);
-        SaveUserEntry(entry.Name);
-        return;
+        return true;
     }
+    return true;
 }
 
 bool RegistrationDialog::AddStamp() {
@@ -213,9 +220,9 @@ void RegistrationDialog::OnDelete() {
         } else {
             for (UserEntry& entry : g_userEntries) {
                 if (entry.Name[0] == '\0' || text != entry.Name) continue;
+                if (!RemoveUserEntry(text.c_str()) && UserFileWriteFailed()) break;  // all stays
                 std::memset(&entry, 0, sizeof entry);
                 List.DeleteString(index);
-                RemoveUserEntry(text.c_str());
                 break;
             }
         }
@@ -233,10 +240,13 @@ void RegistrationDialog::OnUpdate() {
             name = List.GetText(index);
             for (UserEntry& entry : g_userEntries) {
                 if (entry.Name[0] == '\0' || name != entry.Name) continue;
+                const UserEntry before = entry;
                 entry.Color = g_pages.Current->Color;
                 entry.Density = g_pages.Current->Density;
-                RemoveUserEntry(entry.Name);
-                SaveUserEntry(entry.Name);
+                if (!ResaveUserEntry(entry.Name) && UserFileWriteFailed()) {
+                    entry = before;
+                    name.clear();  // nothing was updated
+                }
                 break;
             }
             List.SetCurSel(index);

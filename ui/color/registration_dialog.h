@@ -61,7 +61,7 @@ private:
     void UpdateButtons();
     void EnableNameEntry(bool enable);
     bool Listed(const std::string& name) const;
-    void AddUserSetting();
+    bool AddUserSetting();
     bool AddStamp();
 
     const HelpPair* m_help = nullptr;

@@ -14,11 +14,16 @@ namespace {
 
 char g_computedPath[MAX_PATH];
 char g_usedPath[MAX_PATH];  // set by tests; empty = the computed path
+// While a profile edit is open: the new file that its reads and writes go to.
+char g_editPath[MAX_PATH];
+bool g_writeFailed;
 
 constexpr size_t ReadBufferBytes = 256;  // longer values are cut well before this
 
+const char* ProfilePath() { return g_editPath[0] != '\0' ? g_editPath : UserSettingsPath(); }
+
 void ReadTextRaw(const char* section, const char* key, const char* fallback, char (&buffer)[ReadBufferBytes]) {
-    GetPrivateProfileStringA(section, key, fallback, buffer, ReadBufferBytes, UserSettingsPath());
+    GetPrivateProfileStringA(section, key, fallback, buffer, ReadBufferBytes, ProfilePath());
 }
 
 // Reads the name key of section `n`: false when the key is absent.
@@ -69,11 +74,128 @@ bool ReadWholeFile(const char* path, std::string& text) {
     return std::ferror(file.get()) == 0;
 }
 
-bool WriteWholeFile(const char* path, const std::string& text) {
-    File file(std::fopen(path, "wb"));
-    if (!file) return false;
-    bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    return std::fclose(file.release()) == 0 && written;
+// ---- replacing the file in one step
+//
+// The file is never rewritten in place: a new file is written beside it
+// under NewFilePath() and then takes its name. Windows 95 and 98 cannot
+// rename over an existing file (MoveFileEx and ReplaceFile are NT only), so
+// the old file first moves aside to BackupPath(). At every moment a complete
+// file is under the file's own name or under the backup name, and
+// RecoverReplacement() puts the backup back when a replacement stopped
+// between its two renames.
+
+std::string NewFilePath() { return WithExtension(UserSettingsPath(), "$$$"); }
+std::string BackupPath() { return WithExtension(UserSettingsPath(), "in$"); }
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using FileHandle = std::unique_ptr<void, HandleCloser>;
+
+// Writes `text` as the whole file `path`, on the disk before it returns.
+bool WriteNewFile(const std::string& path, const std::string& text) {
+    HANDLE raw = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return false;
+    FileHandle file(raw);
+    DWORD written = 0;
+    if (!WriteFile(raw, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size())
+        return false;
+    return FlushFileBuffers(raw) != FALSE;
+}
+
+void RecoverReplacement() {
+    const std::string backup = BackupPath();
+    if (!FileExists(backup.c_str())) return;
+    if (FileExists(UserSettingsPath())) DeleteFileA(backup.c_str());  // the replacement had ended
+    else MoveFileA(backup.c_str(), UserSettingsPath());
+}
+
+// Puts the complete file `fresh` in the place of the settings file.
+bool ReplaceWithNewFile(const std::string& fresh) {
+    const char* path = UserSettingsPath();
+    const std::string backup = BackupPath();
+    const DWORD attributes = GetFileAttributesA(path);
+    const bool hadFile = attributes != INVALID_FILE_ATTRIBUTES;
+    if (hadFile && (attributes & FILE_ATTRIBUTE_READONLY)) return false;  // as a write into it would fail
+    if (hadFile && !MoveFileA(path, backup.c_str())) return false;
+    if (!MoveFileA(fresh.c_str(), path)) {
+        if (hadFile) MoveFileA(backup.c_str(), path);
+        return false;
+    }
+    if (hadFile) DeleteFileA(backup.c_str());
+    // Windows 9x keeps a profile file cached; this drops what it had read.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+    return true;
+}
+
+bool ReplaceWholeFile(const std::string& text) {
+    RecoverReplacement();
+    const std::string fresh = NewFilePath();
+    const bool replaced = WriteNewFile(fresh, text) && ReplaceWithNewFile(fresh);
+    if (!replaced) {
+        DeleteFileA(fresh.c_str());
+        g_writeFailed = true;
+    }
+    return replaced;
+}
+
+// Profile writes that reach the file together or not at all: while the edit
+// is open they go to a copy of the file, which replaces it at Commit.
+class ProfileEdit {
+public:
+    ProfileEdit() : m_fresh(NewFilePath()) {
+        RecoverReplacement();
+        m_open = m_fresh.size() < sizeof g_editPath && CopyFileA(UserSettingsPath(), m_fresh.c_str(), FALSE) &&
+                 SetFileAttributesA(m_fresh.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (m_open) std::memcpy(g_editPath, m_fresh.c_str(), m_fresh.size() + 1);
+        else g_writeFailed = true;
+    }
+    ~ProfileEdit() {
+        Close();
+        if (m_open && !m_committed) DeleteFileA(m_fresh.c_str());
+    }
+    ProfileEdit(const ProfileEdit&) = delete;
+    ProfileEdit& operator=(const ProfileEdit&) = delete;
+
+    bool IsOpen() const { return m_open; }
+    // `written`: every write of the edit succeeded; otherwise nothing is
+    // replaced.
+    bool Commit(bool written) {
+        Close();
+        m_committed = m_open && written && ReplaceWithNewFile(m_fresh);
+        if (!m_committed) g_writeFailed = true;
+        return m_committed;
+    }
+
+private:
+    void Close() {
+        if (g_editPath[0] == '\0') return;
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, g_editPath);  // flushed before the rename
+        g_editPath[0] = '\0';
+    }
+    std::string m_fresh;
+    bool m_open = false;
+    bool m_committed = false;
+};
+
+// The record named `name` into its section, else the first free one.
+// Returns 0 written, 1 nothing to write, -1 a failed write.
+int WriteEntry(const char* name) {
+    int section = FindSection(name);
+    if (section < 0) section = FindSection("");
+    UserEntry* entry = FindRecord(name);
+    if (section < 0 || !entry) return 1;
+    const std::string s = UserSectionName(section);
+    bool written = WriteProfileText(s.c_str(), UserNameKey, entry->Name);
+    for (int k = 0; k < UserValueKeyCount; ++k) written = WriteProfileInt(s.c_str(), UserValueKeys[k], *ValueField(*entry, k)) && written;
+    return written ? 0 : -1;
+}
+
+// Frees the first section carrying `name`; the same results as WriteEntry.
+int FreeSection(const char* name) {
+    const int section = FindSection(name);
+    if (section < 0) return 1;
+    return WriteProfileText(UserSectionName(section).c_str(), UserNameKey, "") ? 0 : -1;
 }
 
 }  // namespace
@@ -109,11 +231,11 @@ bool ReadProfileName(const char* section, const char* key, size_t bufferSize, ch
 }
 
 void ReadProfileInt(const char* section, const char* key, int32_t* result) {
-    *result = static_cast<int32_t>(GetPrivateProfileIntA(section, key, 0, UserSettingsPath()));
+    *result = static_cast<int32_t>(GetPrivateProfileIntA(section, key, 0, ProfilePath()));
 }
 
 bool WriteProfileText(const char* section, const char* key, const char* text) {
-    return WritePrivateProfileStringA(section, key, text, UserSettingsPath()) != FALSE;
+    return WritePrivateProfileStringA(section, key, text, ProfilePath()) != FALSE;
 }
 
 bool WriteProfileInt(const char* section, const char* key, int32_t value) {
@@ -123,6 +245,7 @@ bool WriteProfileInt(const char* section, const char* key, int32_t value) {
 }
 
 bool LoadUserEntries() {
+    RecoverReplacement();
     bool intact = true;
     for (int n = 0; n < UserEntryCount; ++n) {
         UserEntry& entry = g_userEntries[n];
@@ -145,6 +268,8 @@ bool LoadUserEntries() {
 }
 
 bool RepairUserFile() {
+    g_writeFailed = false;
+    RecoverReplacement();
     if (!FileExists(UserSettingsPath())) return WriteDefaultUserFile();
     // The missing keys are put into the file's text directly: the profile
     // functions would rewrite the whole file in their own form and drop what
@@ -166,26 +291,38 @@ bool RepairUserFile() {
         text = WithLinesInSection(text, section, lines);
         changed = true;
     }
-    return !changed || WriteWholeFile(UserSettingsPath(), text);
+    return !changed || ReplaceWholeFile(text);
 }
 
 bool SaveUserEntry(const char* name) {
-    int section = FindSection(name);
-    if (section < 0) section = FindSection("");
-    if (section < 0) return false;
-    UserEntry* entry = FindRecord(name);
-    if (!entry) return false;
-    const std::string s = UserSectionName(section);
-    bool written = WriteProfileText(s.c_str(), UserNameKey, entry->Name);
-    for (int k = 0; k < UserValueKeyCount; ++k) written = WriteProfileInt(s.c_str(), UserValueKeys[k], *ValueField(*entry, k)) && written;
-    return written;
+    g_writeFailed = false;
+    ProfileEdit edit;
+    if (!edit.IsOpen()) return false;
+    const int result = WriteEntry(name);
+    return result != 1 && edit.Commit(result == 0);
 }
 
 bool RemoveUserEntry(const char* name) {
-    int section = FindSection(name);
-    if (section < 0) return false;
-    WriteProfileText(UserSectionName(section).c_str(), UserNameKey, "");
-    return true;
+    g_writeFailed = false;
+    ProfileEdit edit;
+    if (!edit.IsOpen()) return false;
+    const int result = FreeSection(name);
+    return result != 1 && edit.Commit(result == 0);
 }
 
-bool WriteDefaultUserFile() { return WriteWholeFile(UserSettingsPath(), DefaultUserFileText()); }
+bool ResaveUserEntry(const char* name) {
+    g_writeFailed = false;
+    ProfileEdit edit;
+    if (!edit.IsOpen()) return false;
+    const int freed = FreeSection(name);
+    const int saved = WriteEntry(name);
+    if (freed == 1 && saved == 1) return false;
+    return edit.Commit(freed != -1 && saved != -1) && saved == 0;
+}
+
+bool WriteDefaultUserFile() {
+    g_writeFailed = false;
+    return ReplaceWholeFile(DefaultUserFileText());
+}
+
+bool UserFileWriteFailed() { return g_writeFailed; }

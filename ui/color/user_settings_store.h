@@ -1,6 +1,12 @@
 // The registered user color settings: the file QV3810ui.ini in the system
 // directory, read and written with the private-profile functions, and the
 // library-wide table of ten records that mirrors it.
+//
+// Every change reaches the file in one step: it is made in a new file beside
+// it ("QV3810ui.$$$"), which then replaces the file; the old file waits
+// under "QV3810ui.in$" until the new one has its name, and the next load
+// puts it back if the replacement stopped in between. A failed write leaves
+// the file as it was.
 #pragma once
 
 #include <cstdint>
@@ -38,8 +44,16 @@ bool SaveUserEntry(const char* name);
 // Frees the first section carrying `name`; its values stay. False when no
 // section carries it.
 bool RemoveUserEntry(const char* name);
+// An update: frees the section carrying `name` and saves the record into
+// the first free section, in one replacement of the file. False when there
+// was nothing to save or the file could not be written.
+bool ResaveUserEntry(const char* name);
 // Creates or overwrites the file with ten free sections.
 bool WriteDefaultUserFile();
+// True when the last of the operations above had something to write and
+// could not write it (the file is as it was); false after a success or when
+// there was nothing to write.
+bool UserFileWriteFailed();
 
 // Reads a text value cut at a character boundary to bufferSize - 1 bytes;
 // false when the key is absent (a stored value of any text is present).
