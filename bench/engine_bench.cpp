@@ -1,10 +1,13 @@
 // Engine speed, each figure beside its yardstick in one run:
 //  - BuildRdt against a literal node-by-node evaluation of the chain;
+//  - the engine's power function against the C library's pow, over the
+//    arguments the table build gives it;
 //  - bulk table mapping of a 12-megapixel random image against lcms2 running
 //    the same table as a device link (8-bit RGB to RGB, default flags).
 #include <benchmark/benchmark.h>
 #include <lcms2.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "engine/color_engine.h"
+#include "engine/engine_math.h"
 #include "engine/rdt_mapper.h"
 #include "tests/engine/reference_chain.h"
 
@@ -67,6 +71,48 @@ void BuildLiteral(benchmark::State& state, const std::vector<ColorAdjustment>* r
         reference::BuildTable((*records)[i++ % records->size()], table);
         benchmark::DoNotOptimize(table[RdtBytes / 2]);
     }
+}
+
+// x, y pairs of the build's three kinds of power: the Lab cube root of
+// t in (0.008856, 1.1], the linearisation (v / 255)^(2.2 / gamma) of the
+// lattice values, and the brightened lightness (L / 100)^e.
+struct PowArgs {
+    std::vector<double> X, Y;
+};
+
+const PowArgs& PowInputs(int kind) {
+    static const std::vector<PowArgs> args = [] {
+        std::vector<PowArgs> a(3);
+        std::mt19937_64 rng(7);
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (int i = 0; i < 4096; ++i) {
+            a[0].X.push_back(0.008856 + (1.1 - 0.008856) * unit(rng));
+            a[0].Y.push_back(0.3333333333333333);
+            const int gamma = static_cast<int>(rng() % 21);
+            a[1].X.push_back(static_cast<int>(1 + rng() % 16) * 16 * 0.00392156862745098);
+            a[1].Y.push_back(2.2 / (0.5 + gamma * 0.05));
+            a[2].X.push_back(100.0 * unit(rng) * 0.01);
+            a[2].Y.push_back(LightnessExponentTable[rng() % 21]);
+        }
+        return a;
+    }();
+    return args[static_cast<size_t>(kind)];
+}
+
+template <double (*F)(double, double)>
+void PowOver(benchmark::State& state, int kind) {
+    const PowArgs& a = PowInputs(kind);
+    const EngineArithmetic arithmetic;
+    for (auto _ : state) {
+        double sum = 0.0;
+        for (size_t i = 0; i < a.X.size(); ++i) sum += F(a.X[i], a.Y[i]);
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * a.X.size()));
+}
+
+double LibraryPow(double x, double y) {
+    return std::pow(x, y);
 }
 
 void MapBulk(benchmark::State& state, MapKernel kernel) {
@@ -173,6 +219,13 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark((std::string("BuildRdt/") + b.Name).c_str(), BuildFast, b.Records)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark((std::string("LiteralChain/") + b.Name).c_str(), BuildLiteral, b.Records)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    const char* const powKinds[] = {"cube_root", "linearise", "lightness"};
+    for (int k = 0; k < 3; ++k) {
+        benchmark::RegisterBenchmark((std::string("EnginePow/") + powKinds[k]).c_str(), PowOver<EnginePowHeld>, k)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((std::string("LibraryPow/") + powKinds[k]).c_str(), PowOver<LibraryPow>, k)
             ->Unit(benchmark::kMicrosecond);
     }
     for (MapKernel k : {MapKernel::Avx2, MapKernel::Sse41, MapKernel::Scalar}) {
