@@ -188,16 +188,14 @@ double EnginePowHeld(double x, double y) {
     const double half = red.RHi * (-0.5 * red.RHi);  // -rhi^2 / 2, exact
     const DD hi = TwoSum(t2.Hi, half);
     const double lo3 = -0.5 * red.RLo * (r + red.RHi);  // the rest of -r^2 / 2
-    const double r2 = r * r;
+    const double r2 = r * r, r4 = r2 * r2;
     // r^3 / 3 - r^4 / 4 + ... - r^10 / 10; |r| < 2^-7 leaves less than 2^-80.
-    const double p =
-        r2 * r *
-        (Log1pCoeff[2][0] +
-         r * (Log1pCoeff[3][0] +
-              r * (Log1pCoeff[4][0] +
-                   r * (Log1pCoeff[5][0] +
-                        r * (Log1pCoeff[6][0] +
-                             r * (Log1pCoeff[7][0] + r * (Log1pCoeff[8][0] + r * Log1pCoeff[9][0])))))));
+    // Estrin's scheme: pairs, then pairs of pairs, so the chain is four
+    // operations deep instead of fourteen.
+    const double p = (r2 * r) * (((Log1pCoeff[2][0] + r * Log1pCoeff[3][0]) +
+                                  r2 * (Log1pCoeff[4][0] + r * Log1pCoeff[5][0])) +
+                                 r4 * ((Log1pCoeff[6][0] + r * Log1pCoeff[7][0]) +
+                                       r2 * (Log1pCoeff[8][0] + r * Log1pCoeff[9][0])));
     const double lo = (red.K * Ln2Mid + c.LogCMid) + t2.Lo + lo3 + hi.Lo + p;
     const DD lg = FastTwoSum(hi.Hi, lo);
 
@@ -210,13 +208,12 @@ double EnginePowHeld(double x, double y) {
     const ExpReduction xr = ReduceExp(e.Hi);
     const double rh = e.Hi - xr.Kd * Ln2HiN;  // exact
     const DD rr = TwoSum(rh, e.Lo - xr.Kd * Ln2MidN);
-    const double s = rr.Hi, s2 = s * s;
-    // exp(r) - 1 - r.Hi: r.Lo (1 + r.Hi) + r^2/2 + ... + r^7/5040 (the rest < 2^-83).
-    const double q = rr.Lo * (1.0 + s) +
-                     s2 * (ExpCoeff[2][0] +
-                           s * (ExpCoeff[3][0] +
-                                s * (ExpCoeff[4][0] +
-                                     s * (ExpCoeff[5][0] + s * (ExpCoeff[6][0] + s * ExpCoeff[7][0])))));
+    const double s = rr.Hi, s2 = s * s, s4 = s2 * s2;
+    // exp(r) - 1 - r.Hi: r.Lo (1 + r.Hi) + r^2/2 + ... + r^7/5040 (the rest < 2^-83),
+    // again by Estrin's scheme.
+    const double q = rr.Lo * (1.0 + s) + s2 * (((ExpCoeff[2][0] + s * ExpCoeff[3][0]) +
+                                                s2 * (ExpCoeff[4][0] + s * ExpCoeff[5][0])) +
+                                               s4 * (ExpCoeff[6][0] + s * ExpCoeff[7][0]));
     const ExpEntry& t = ExpTable[xr.Index];
     const DD ph = TwoProd(t.Hi, s);
     const double rest = ph.Lo + t.Hi * q + t.Lo * (1.0 + (s + q));
