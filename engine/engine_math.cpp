@@ -178,6 +178,9 @@ double EnginePowHeld(double x, double y) {
         if (std::isinf(x)) return y > 0.0 ? x : 0.0;
         return Unreachable((x > 1.0) == (y > 0.0) ? 1.0 : -1.0);  // |y| huge
     }
+    // The fast path's bound holds for |y| up to the engine's exponents and
+    // well beyond, not for x near 1 with |y| in the thousands.
+    if (std::fabs(y) > 64.0) return SlowPow(x, y);
 
     // log x = K ln2 + log c + log(1 + r) as hi + lo, to about 2^-74 absolute.
     const LogReduction red = ReduceLog(x);

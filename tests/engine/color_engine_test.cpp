@@ -128,6 +128,7 @@ TEST(EnginePow, RoundsToNearestAndAnswersTheEdges) {
         {0x1.55b9c5bfef981p-1, 0x1.5555555555555p-2, 0x1.bf71caeebaa54p-1},
         {0x1.f3357114d94e9p-2, 0x1.24b988db99776p+2, 0x1.326404b6d5555p-5},
         {0x1.f75567cb4363ep-1, 0x1.b5b0c4ecfbb2cp+1, 0x1.e2f7b647d229dp-1},
+        {0x1.014cdd1fee46dp+0, 0x1.f3495f6a12e3dp+12, 0x1.4f35c29dcc8bbp+58},  // x near 1, large y
         {0.25, 0.5, 0.5},
         {2.0, 10.0, 1024.0},
         {0x1p-1074, 0.5, 0x1p-537},
