@@ -19,9 +19,15 @@ inline int GdiObjectCount() {
         uint8_t Flags;
         uint64_t User;
     };
+    // TEB -> PEB -> GdiSharedHandleTable; the entries are alike on both ABIs.
+#if defined(__i386__)
+    constexpr size_t PebInTeb = 0x30, TableInPeb = 0x94;
+#else
+    constexpr size_t PebInTeb = 0x60, TableInPeb = 0xF8;
+#endif
     auto* teb = reinterpret_cast<uint8_t*>(NtCurrentTeb());
-    auto* peb = *reinterpret_cast<uint8_t**>(teb + 0x60);
-    const auto* table = *reinterpret_cast<Entry**>(peb + 0xF8);
+    auto* peb = *reinterpret_cast<uint8_t**>(teb + PebInTeb);
+    const auto* table = *reinterpret_cast<Entry**>(peb + TableInPeb);
     if (!table) return -1;
     int count = 0;
     for (int i = 0; i < 0x10000; ++i)
