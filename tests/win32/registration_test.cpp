@@ -2,6 +2,7 @@
 // record of the test and a user settings file in a temporary folder, with
 // the dialog automation playing the user.
 #include <windows.h>
+#include <commdlg.h>
 
 #include <gtest/gtest.h>
 
@@ -378,7 +379,46 @@ TEST_F(RegistrationTest, StampFileNamesAreCheckedInOrder) {
     EXPECT_TRUE(automation.Passed()) << automation.Report();
 }
 
+// This program's import of GetOpenFileNameA, pointed at a spy that notes
+// the structure size it is given and calls the real one.
+class OpenFileNameSpy {
+public:
+    OpenFileNameSpy() { Swap(reinterpret_cast<void*>(Spy)); }
+    ~OpenFileNameSpy() { Swap(s_real); }
+    static DWORD s_size;
+
+private:
+    static BOOL WINAPI Spy(OPENFILENAMEA* ofn) {
+        s_size = ofn->lStructSize;
+        return reinterpret_cast<decltype(&GetOpenFileNameA)>(s_real)(ofn);
+    }
+    static void Swap(void* to) {
+        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+            if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), "comdlg32.dll") != 0) continue;
+            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+                auto* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (lstrcmpA(reinterpret_cast<char*>(name->Name), "GetOpenFileNameA") != 0) continue;
+                DWORD old;
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+                if (!s_real) s_real = reinterpret_cast<void*>(slots->u1.Function);
+                slots->u1.Function = reinterpret_cast<ULONG_PTR>(to);
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+            }
+        }
+    }
+    static void* s_real;
+};
+DWORD OpenFileNameSpy::s_size;
+void* OpenFileNameSpy::s_real;
+
 TEST_F(RegistrationTest, BrowsedPathsUpTo64CharactersAreTaken) {
+    OpenFileNameSpy spy;
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string dir = std::string(temp) + "qvreg";
@@ -401,6 +441,11 @@ TEST_F(RegistrationTest, BrowsedPathsUpTo64CharactersAreTaken) {
     automation.ExpectMessageBox();
     EXPECT_EQ(Run(RegistrationDialog::StampMode), IDCANCEL);
     ExpectMessage(3, IDS_STAMP_PATH_TOO_LONG);
+    // The structure of the size that Windows 95 and 98 take (76 bytes on 32-bit).
+    EXPECT_EQ(OpenFileNameSpy::s_size, static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400A));
+    if (sizeof(void*) == 4) {
+        EXPECT_EQ(OpenFileNameSpy::s_size, 76u);
+    }
     DeleteFileA(fits.c_str());
     DeleteFileA(tooLong.c_str());
     RemoveDirectoryA(dir.c_str());
