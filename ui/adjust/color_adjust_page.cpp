@@ -1,7 +1,6 @@
 // "色の調整": brightness, saturation, contrast, the three balances, the base
 // color and a display sample, previewed through the rendering data table
 // built from the page's working values.
-#include <cstdio>
 
 #include "engine/color_engine.h"
 #include "engine/rdt_mapper.h"
@@ -11,6 +10,7 @@
 #include "ui/adjust/preview_drawing.h"
 #include "ui/common/artwork_ids.h"
 #include "ui/common/dialog_toolkit.h"
+#include "ui/common/format_text.h"
 #include "ui/common/page_state.h"
 
 namespace {
@@ -61,7 +61,7 @@ long g_tableBuilds = 0;
 
 void SetReadout(HWND page, int readout, int32_t value) {
     char text[16];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    FormatText(text, sizeof text, "%d", static_cast<int>(value));
     SetDlgItemTextA(page, readout, text);
 }
 

@@ -1,12 +1,12 @@
 // "濃度調整": the density switch and the black, cyan, magenta and yellow
 // densities. In monochrome mode only black can be changed.
-#include <cstdio>
 
 #include "ui/adjust/adjust_resource.h"
 #include "ui/adjust/adjust_sheet.h"
 #include "ui/adjust/classic_controls.h"
 #include "ui/common/artwork_ids.h"
 #include "ui/common/dialog_toolkit.h"
+#include "ui/common/format_text.h"
 #include "ui/common/page_state.h"
 
 namespace {
@@ -40,7 +40,7 @@ constexpr COLORREF White = 0x00FFFFFF;
 
 void SetReadout(HWND page, int readout, int32_t value) {
     char text[16];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    FormatText(text, sizeof text, "%d", static_cast<int>(value));
     SetDlgItemTextA(page, readout, text);
 }
 

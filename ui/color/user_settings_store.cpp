@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/common/format_text.h"
+
 UserEntry g_userEntries[UserEntryCount];
 
 namespace {
@@ -204,7 +206,7 @@ void InitUserSettingsPath() {
     char directory[MAX_PATH] = {};
     UINT length = GetSystemDirectoryA(directory, MAX_PATH);
     if (length == 0 || length != std::strlen(directory)) std::strcpy(directory, "\\windows\\system");
-    std::snprintf(g_computedPath, sizeof g_computedPath, "%s\\QV3810ui.ini", directory);
+    FormatText(g_computedPath, sizeof g_computedPath, "%s\\QV3810ui.ini", directory);
 }
 
 const char* UserSettingsPath() { return g_usedPath[0] != '\0' ? g_usedPath : g_computedPath; }
@@ -240,7 +242,7 @@ bool WriteProfileText(const char* section, const char* key, const char* text) {
 
 bool WriteProfileInt(const char* section, const char* key, int32_t value) {
     char text[16];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    FormatText(text, sizeof text, "%d", static_cast<int>(value));
     return WriteProfileText(section, key, text);
 }
 

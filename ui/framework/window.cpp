@@ -1,7 +1,8 @@
 #include "ui/framework/window.h"
 
-#include <cstdio>
+#include <cstring>
 #include <exception>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -80,8 +81,9 @@ void ReportCaughtException(const char* where) {
         what = e.what();
     } catch (...) {
     }
-    char text[512];
-    std::snprintf(text, sizeof text, "QV3810ui: caught in %s: %s\n", where, what);
+    char text[512] = "";
+    for (const char* part : {"QV3810ui: caught in ", where, ": ", what, "\n"})
+        strncat(text, part, sizeof text - 1 - strlen(text));
     OutputDebugStringA(text);
 }
 

@@ -1,10 +1,8 @@
 #include "ui/main/custom_size.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "ui/common/format_text.h"
 #include "ui/main/paper_tables.h"
 
 namespace {
@@ -25,7 +23,7 @@ void NormaliseCustomSize(PrintSettings& s, char (&text)[32]) {
         const SizeLimits& l = MillimetreLimits;
         int32_t width = CutAndClamp(s.CustomWidth * 10, l.Width.Min, l.Width.Max);
         int32_t length = CutAndClamp(s.CustomLength * 10, l.Length.Min, l.Length.Max);
-        snprintf(text, sizeof text, "%s(%4.1f x %4.1f mm)", CustomSizeName, width * 0.1, length * 0.1);
+        FormatText(text, sizeof text, "%s(%4.1f x %4.1f mm)", CustomSizeName, width * 0.1, length * 0.1);
         s.CustomWidth = width * 0.1;
         s.CustomLength = length * 0.1;
     } else {
@@ -34,7 +32,7 @@ void NormaliseCustomSize(PrintSettings& s, char (&text)[32]) {
         int32_t length = CutAndClamp((s.CustomLength * 1000 + 5) * 0.1, l.Length.Min, l.Length.Max);
         // The clamped values always fit; the check only keeps the compiler's
         // truncation analysis satisfied.
-        int n = snprintf(text, sizeof text, "%s(%d.%02d x %d.%02d in)", CustomSizeName, static_cast<int>(width / 100),
+        int n = FormatText(text, sizeof text, "%s(%d.%02d x %d.%02d in)", CustomSizeName, static_cast<int>(width / 100),
                          static_cast<int>(width % 100), static_cast<int>(length / 100),
                          static_cast<int>(length % 100));
         if (n < 0) text[0] = '\0';
@@ -91,20 +89,63 @@ int32_t MmToPosition(double mm, bool inches) {
 
 void FormatSize(double mm, bool inches, char (&text)[32]) {
     char raw[32];
-    if (inches) snprintf(raw, sizeof raw, "%5.2f", mm * InchPerMm);
-    else snprintf(raw, sizeof raw, "%5.1f", mm);
+    if (inches) FormatText(raw, sizeof raw, "%5.2f", mm * InchPerMm);
+    else FormatText(raw, sizeof raw, "%5.1f", mm);
     const char* p = raw;
     while (*p == ' ') ++p;
-    snprintf(text, sizeof text, "%s", p);
+    FormatText(text, sizeof text, "%s", p);
 }
 
 void FormatRange(const PositionRange& range, bool inches, char (&text)[48]) {
-    if (inches) snprintf(text, sizeof text, "(%4.2f～%4.2finch)", range.Min * 0.01, range.Max * 0.01);
-    else snprintf(text, sizeof text, "(%4.1f～%4.1fmm)", range.Min * 0.1, range.Max * 0.1);
+    if (inches) FormatText(text, sizeof text, "(%4.2f～%4.2finch)", range.Min * 0.01, range.Max * 0.01);
+    else FormatText(text, sizeof text, "(%4.1f～%4.1fmm)", range.Min * 0.1, range.Max * 0.1);
 }
 
+namespace {
+// The leading decimal number of an edit text ([blanks][sign]digits[.digits]),
+// kept as its significant digits so that two texts compare exactly.
+struct DecimalText {
+    bool Negative = false;
+    const char* Whole = "";  // without leading zeros
+    size_t WholeLength = 0;
+    const char* Fraction = "";  // without trailing zeros
+    size_t FractionLength = 0;
+};
+
+DecimalText ReadDecimal(const char* p) {
+    DecimalText d;
+    if (!p) return d;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (*p == '+' || *p == '-') d.Negative = *p++ == '-';
+    while (*p == '0') ++p;
+    d.Whole = p;
+    while (*p >= '0' && *p <= '9') ++p;
+    d.WholeLength = p - d.Whole;
+    if (*p == '.') {
+        d.Fraction = ++p;
+        while (*p >= '0' && *p <= '9') ++p;
+        d.FractionLength = p - d.Fraction;
+        while (d.FractionLength && d.Fraction[d.FractionLength - 1] == '0') --d.FractionLength;
+    }
+    if (!d.WholeLength && !d.FractionLength) d.Negative = false;  // -0 is 0
+    return d;
+}
+
+// <0, 0, >0 as a is below, equal to or above b, for magnitudes.
+int CompareMagnitude(const DecimalText& a, const DecimalText& b) {
+    if (a.WholeLength != b.WholeLength) return a.WholeLength < b.WholeLength ? -1 : 1;
+    if (int c = strncmp(a.Whole, b.Whole, a.WholeLength)) return c;
+    size_t n = a.FractionLength < b.FractionLength ? a.FractionLength : b.FractionLength;
+    if (int c = strncmp(a.Fraction, b.Fraction, n)) return c;
+    return a.FractionLength == b.FractionLength ? 0 : a.FractionLength < b.FractionLength ? -1 : 1;
+}
+}  // namespace
+
 bool IsPortraitSheet(const char* widthText, const char* lengthText) {
-    return strtod(lengthText ? lengthText : "", nullptr) >= strtod(widthText ? widthText : "", nullptr);
+    DecimalText width = ReadDecimal(widthText), length = ReadDecimal(lengthText);
+    if (width.Negative != length.Negative) return width.Negative;
+    int c = CompareMagnitude(length, width);
+    return length.Negative ? c <= 0 : c >= 0;
 }
 
 void StoreCustomSize(PrintSettings& s, bool inches, double widthMm, double lengthMm) {

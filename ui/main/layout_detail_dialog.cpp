@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ui/common/dialog_toolkit.h"
+#include "ui/common/format_text.h"
 #include "ui/common/page_state.h"
 #include "ui/common/resource.h"
 #include "ui/main/main_resource.h"
@@ -88,7 +89,7 @@ BOOL CLayoutDetailDlg::OnInitDialog() {
     CheckBindingSide();
     LoadControls();
     char text[16];
-    snprintf(text, sizeof text, "%d", static_cast<int>(m_layout.BindingMargin));
+    FormatText(text, sizeof text, "%d", static_cast<int>(m_layout.BindingMargin));
     m_marginText = text;
     NormaliseMargin();
     return TRUE;

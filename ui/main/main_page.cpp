@@ -4,11 +4,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "ui/common/code_text.h"
 #include "ui/common/dialog_toolkit.h"
+#include "ui/common/format_text.h"
 #include "ui/common/host_controls.h"
 #include "ui/common/page_exports.h"
 #include "ui/common/page_state.h"
@@ -69,7 +69,7 @@ void CopiesCheck(HWND page) {
     if (copies < CopiesMin) copies = CopiesMin;
     if (copies > CopiesMax) copies = CopiesMax;
     char text[16];
-    snprintf(text, sizeof text, "%d", copies);
+    FormatText(text, sizeof text, "%d", copies);
     SetDlgItemTextA(page, IDC_COPIES, text);
     g_pages.Current->Copies = copies;
 }
@@ -213,7 +213,7 @@ void RefreshMainPage(HWND page) {
     CheckDlgButton(page, IDC_DUPLEX, s.Duplex ? BST_CHECKED : BST_UNCHECKED);
 
     char copies[16];
-    snprintf(copies, sizeof copies, "%d", static_cast<int>(s.Copies));
+    FormatText(copies, sizeof copies, "%d", static_cast<int>(s.Copies));
     SetDlgItemTextA(page, IDC_COPIES, copies);
     SendDlgItemMessageA(page, IDC_COPIES_SPIN, UDM_SETRANGE32, CopiesMin, CopiesMax);
 }

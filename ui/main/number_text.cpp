@@ -1,8 +1,8 @@
 #include "ui/main/number_text.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "ui/common/format_text.h"
 
 namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -59,7 +59,7 @@ int32_t ClampMargin(int32_t value) {
 }
 
 void FormatMargin(int32_t value, char (&text)[16]) {
-    if (value == 0) snprintf(text, sizeof text, "%d", 0);
-    else if (value > 0) snprintf(text, sizeof text, "+%d", static_cast<int>(value));
-    else snprintf(text, sizeof text, "-%lld", -static_cast<long long>(value));
+    if (value == 0) FormatText(text, sizeof text, "%d", 0);
+    else if (value > 0) FormatText(text, sizeof text, "+%d", static_cast<int>(value));
+    else FormatText(text, sizeof text, "-%lld", -static_cast<long long>(value));
 }

@@ -2,11 +2,11 @@
 // media type and duplex printing, on the Main page's controls.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "ui/common/dialog_toolkit.h"
+#include "ui/common/format_text.h"
 #include "ui/common/host_controls.h"
 #include "ui/common/notice_box.h"
 #include "ui/common/page_state.h"
@@ -53,7 +53,7 @@ void RefreshScaleAndIcon(HWND page) {
     int paper = FindPaperIndex(s.PaperSize);
     int slot = FindOutputSlot(s.OutputSize, paper);
     char text[16];
-    snprintf(text, sizeof text, "%d%%", ScalePercent(paper, slot, s.PagesPerSheet));
+    FormatText(text, sizeof text, "%d%%", ScalePercent(paper, slot, s.PagesPerSheet));
     SetDlgItemTextA(page, IDC_SCALE_TEXT, text);
     int iconId = LayoutIconFor(s.Orientation, s.PagesPerSheet, s.Layout);
     HICON icon = LoadIconA(g_resourceInstance, MAKEINTRESOURCEA(iconId));

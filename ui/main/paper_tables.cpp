@@ -1,7 +1,8 @@
 #include "ui/main/paper_tables.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "ui/common/format_text.h"
 
 #define LIST_END(def) {'\xFF', static_cast<char>(def)}
 
@@ -235,8 +236,8 @@ int BuildSummary(const PrintSettings& s, SummaryLine (&lines)[6]) {
     lines[n].Label = "ｶﾗｰﾓｰﾄﾞ";
     if (s.ColorMode == ColorModeUser) {
         size_t len = strnlen(s.UserSettingName, sizeof s.UserSettingName);
-        if (len == 0) snprintf(lines[n].Value, sizeof lines[n].Value, "%s", "現在の設定");
-        else snprintf(lines[n].Value, sizeof lines[n].Value, "%.*s", static_cast<int>(len), s.UserSettingName);
+        if (len == 0) FormatText(lines[n].Value, sizeof lines[n].Value, "%s", "現在の設定");
+        else FormatText(lines[n].Value, sizeof lines[n].Value, "%.*s", static_cast<int>(len), s.UserSettingName);
         ++n;
         lines[n].Label = "ﾍﾞｰｽｶﾗｰ";
         int position = 4;
