@@ -6,9 +6,11 @@ function(qv_shipped_dll target)
   if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
     return()
   endif()
-  set_target_properties(${target} PROPERTIES RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/cmake/link-win32-threads)
-  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/ui/no_tls_directory.cpp)
-  target_link_options(${target} PRIVATE
+  set_target_properties(${target} PROPERTIES RULE_LAUNCH_LINK ${CMAKE_SOURCE_DIR}/cmake/with-win32-threads)
+  # The runtime pieces built for the Pentium (runtime/) come first, so that
+  # the linker takes none of the archives' members they replace.
+  target_link_libraries(${target} PRIVATE qv_pentium_runtime)
+  target_link_options(${target} PRIVATE -Wl,--disable-runtime-pseudo-reloc
     -Wl,--major-os-version,4,--minor-os-version,0,--major-subsystem-version,4,--minor-subsystem-version,0)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/bin/dist

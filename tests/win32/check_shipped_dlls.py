@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks the shipped 32-bit DLLs (the stripped copies that `qv dist` packs)
 against what Windows 95 and 98 load: every import listed as present there,
-no TLS directory, system versions 4.0, no debug information, and exactly
-the exports the driver binds.
+no TLS directory, system versions 4.0, no debug information, exactly the
+exports the driver binds, and no instruction the Pentium lacks (the
+Pentium Pro's conditional moves and flag-setting floating compares).
 
     check_shipped_dlls.py EXPORT_LIST DIST_FOLDER
 """
@@ -14,6 +15,7 @@ EXPORTS = {
     "QV3810ui.dll": ["ColorPropPage", "MainPropPage", "MakeRdt", "OptPropPage", "VerPropPage"],
     "QV3810T2.dll": ["QV3810T2_ThunkData32"],
 }
+PENTIUM_PRO_ONLY = re.compile(r"\t(f?cmov\w+|fu?comip?)\s")
 HEADER = {"MajorOSystemVersion": "4", "MinorOSystemVersion": "0",
           "MajorSubsystemVersion": "4", "MinorSubsystemVersion": "0"}
 
@@ -57,6 +59,11 @@ def check(dll_path, allowed):
             faults.append("has a TLS directory (Windows 95 refuses to load it dynamically)")
         if re.search(r"\s\.debug_\w+\s", line):
             faults.append(f"carries debug information ({line.split()[1]})")
+    code = subprocess.run(["i686-w64-mingw32-objdump", "-d", dll_path],
+                          capture_output=True, text=True, check=True).stdout
+    newer = PENTIUM_PRO_ONLY.findall(code)
+    if newer:
+        faults.append(f"has {len(newer)} instructions the Pentium lacks ({', '.join(sorted(set(newer)))})")
     name = dll_path.replace("\\", "/").rsplit("/", 1)[-1]
     if sorted(exports) != EXPORTS[name]:
         faults.append(f"exports {sorted(exports)}, not {EXPORTS[name]}")

@@ -1,0 +1,1 @@
+/* Nothing: the unwinder needs none of the compiler's own types. */

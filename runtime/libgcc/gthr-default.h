@@ -1,0 +1,1 @@
+#include "config/i386/gthr-win32.h"

@@ -1,0 +1,1 @@
+#include "config/i386/w32-unwind.h"
