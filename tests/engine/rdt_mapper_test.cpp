@@ -203,4 +203,19 @@ TEST(BulkMapping, CurrentTableConvenience) {
     }
 }
 
+#if defined(__i386__)
+// Windows 95 saves no vector registers on a task switch: told so, the 32-bit
+// build offers and picks the plain kernel only, whatever the processor has.
+TEST(BulkMapping, NoVectorKernelWhereTheSystemSavesNoVectorRegisters) {
+    SetVectorRegistersSaved(false);
+    const std::vector<uint8_t> table = RandomTable(3);
+    EXPECT_FALSE(MapKernelSupported(MapKernel::Sse41));
+    EXPECT_FALSE(MapKernelSupported(MapKernel::Avx2));
+    EXPECT_EQ(BestMapKernel(), MapKernel::Scalar);
+    EXPECT_EQ(RdtMapper(table.data(), MapKernel::Sse41).Kernel(), MapKernel::Scalar);
+    SetVectorRegistersSaved(true);
+    EXPECT_EQ(MapKernelSupported(MapKernel::Sse41), __builtin_cpu_supports("sse4.1") != 0);
+}
+#endif
+
 }  // namespace
