@@ -1,1 +1,1 @@
-/* Nothing: the unwinder needs none of the compiler's own types. */
+/* Nothing: the i686 mingw target adds no libgcc target macros. */

@@ -5,6 +5,8 @@
 
 namespace {
 constexpr int MaxDecimals = 3;
+constexpr int MaxIntegerDigits = 24;  // 2^64 has 20
+constexpr int MaxWidth = 100000;
 constexpr uint64_t PowersOfTen[MaxDecimals + 1] = {1, 10, 100, 1000};
 
 struct Conversion {
@@ -62,9 +64,10 @@ char* Digits(uint64_t value, char* end, int minimum) {
 }
 
 void PutInteger(Output& out, Conversion conv, bool negative, uint64_t magnitude) {
-    char buffer[24];
+    char buffer[MaxIntegerDigits];
     char* end = buffer + sizeof buffer;
-    char* first = conv.precision == 0 && magnitude == 0 ? end : Digits(magnitude, end, conv.precision > 0 ? conv.precision : 1);
+    int minimum = conv.precision < 1 ? 1 : conv.precision < MaxIntegerDigits ? conv.precision : MaxIntegerDigits;
+    char* first = conv.precision == 0 && magnitude == 0 ? end : Digits(magnitude, end, minimum);
     if (conv.precision >= 0) conv.zero = false;
     PutField(out, conv, SignOf(conv, negative), first, static_cast<int>(end - first), true);
 }
@@ -123,10 +126,10 @@ void PutText(Output& out, Conversion conv, const char* text) {
 int TakeNumber(const char*& p) {
     int n = 0;
     while (*p >= '0' && *p <= '9') {
-        if (n < 100000) n = n * 10 + (*p - '0');
+        if (n < MaxWidth) n = n * 10 + (*p - '0');
         ++p;
     }
-    return n;
+    return n < MaxWidth ? n : MaxWidth;
 }
 }  // namespace
 
@@ -148,11 +151,9 @@ int FormatTextV(char* out, size_t size, const char* format, va_list args) {
         }
         ++p;
         if (*p == '*') {
-            conv.width = va_arg(args, int);
-            if (conv.width < 0) {
-                conv.left = true;
-                conv.width = -conv.width;
-            }
+            int width = va_arg(args, int);
+            conv.left = conv.left || width < 0;
+            conv.width = width < -MaxWidth ? MaxWidth : width < 0 ? -width : width < MaxWidth ? width : MaxWidth;
             ++p;
         } else {
             conv.width = TakeNumber(p);

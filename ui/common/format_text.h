@@ -5,7 +5,8 @@
 // Conversions: %d %i %u %c %s %f %% with the flags '-', '+', ' ', '0', a
 // width and a precision (numbers or '*'), and the length modifiers l and ll.
 // %f rounds the exact binary value half to even, as C libraries do; it
-// writes at most three decimals and magnitudes up to 2^53.
+// writes at most three decimals and magnitudes up to 2^53. Integers take at
+// most 24 digits of precision, widths at most 100000.
 #pragma once
 
 #include <cstdarg>
