@@ -1,5 +1,6 @@
 #include "ui/common/format_text.h"
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstring>
 
@@ -123,15 +124,14 @@ void PutText(Output& out, Conversion conv, const char* text) {
     PutField(out, conv, 0, text, length, false);
 }
 
+int Bounded(long long n) { return n < MaxWidth ? static_cast<int>(n) : MaxWidth; }
+
 int TakeNumber(const char*& p) {
-    int n = 0;
-    while (*p >= '0' && *p <= '9') {
+    long long n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p)
         if (n < MaxWidth) n = n * 10 + (*p - '0');
-        ++p;
-    }
-    return n < MaxWidth ? n : MaxWidth;
+    return Bounded(n);
 }
-}  // namespace
 
 int FormatTextV(char* out, size_t size, const char* format, va_list args) {
     Output o(out, size);
@@ -151,9 +151,9 @@ int FormatTextV(char* out, size_t size, const char* format, va_list args) {
         }
         ++p;
         if (*p == '*') {
-            int width = va_arg(args, int);
+            long long width = va_arg(args, int);
             conv.left = conv.left || width < 0;
-            conv.width = width < -MaxWidth ? MaxWidth : width < 0 ? -width : width < MaxWidth ? width : MaxWidth;
+            conv.width = Bounded(width < 0 ? -width : width);
             ++p;
         } else {
             conv.width = TakeNumber(p);
@@ -200,6 +200,7 @@ int FormatTextV(char* out, size_t size, const char* format, va_list args) {
     }
     return o.Finish();
 }
+}  // namespace
 
 int FormatText(char* out, size_t size, const char* format, ...) {
     va_list args;

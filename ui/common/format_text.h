@@ -9,7 +9,6 @@
 // most 24 digits of precision, widths at most 100000.
 #pragma once
 
-#include <cstdarg>
 #include <cstddef>
 
 // Writes at most size - 1 characters and a terminating zero (nothing when
@@ -20,4 +19,3 @@ int FormatText(char* out, size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)))
 #endif
     ;
-int FormatTextV(char* out, size_t size, const char* format, va_list args);

@@ -30,12 +30,8 @@ void NormaliseCustomSize(PrintSettings& s, char (&text)[32]) {
         const SizeLimits& l = InchLimits;
         int32_t width = CutAndClamp((s.CustomWidth * 1000 + 5) * 0.1, l.Width.Min, l.Width.Max);
         int32_t length = CutAndClamp((s.CustomLength * 1000 + 5) * 0.1, l.Length.Min, l.Length.Max);
-        // The clamped values always fit; the check only keeps the compiler's
-        // truncation analysis satisfied.
-        int n = FormatText(text, sizeof text, "%s(%d.%02d x %d.%02d in)", CustomSizeName, static_cast<int>(width / 100),
-                         static_cast<int>(width % 100), static_cast<int>(length / 100),
-                         static_cast<int>(length % 100));
-        if (n < 0) text[0] = '\0';
+        FormatText(text, sizeof text, "%s(%d.%02d x %d.%02d in)", CustomSizeName, static_cast<int>(width / 100),
+                   static_cast<int>(width % 100), static_cast<int>(length / 100), static_cast<int>(length % 100));
         // The stored inch value carries 0.0005 over the hundredths.
         s.CustomWidth = (width * 100 + 5) * 0.0001;
         s.CustomLength = (length * 100 + 5) * 0.0001;
@@ -88,12 +84,8 @@ int32_t MmToPosition(double mm, bool inches) {
 }
 
 void FormatSize(double mm, bool inches, char (&text)[32]) {
-    char raw[32];
-    if (inches) FormatText(raw, sizeof raw, "%5.2f", mm * InchPerMm);
-    else FormatText(raw, sizeof raw, "%5.1f", mm);
-    const char* p = raw;
-    while (*p == ' ') ++p;
-    FormatText(text, sizeof text, "%s", p);
+    if (inches) FormatText(text, sizeof text, "%.2f", mm * InchPerMm);
+    else FormatText(text, sizeof text, "%.1f", mm);
 }
 
 void FormatRange(const PositionRange& range, bool inches, char (&text)[48]) {
