@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/file_faults.h"
 #include "tests/win32/test_support.h"
 #include "ui/color/user_settings_store.h"
 
@@ -340,88 +341,6 @@ TEST_F(UserSettingsStore, NamesInQuotationMarksReadBackAsTyped) {
 }
 
 // ---- stops and failures of every file operation
-//
-// The store's file operations through this program's imports: every call
-// counts, and a plan makes the call numbered `at` fail alone, or every call
-// from it on as if the process had died there. A failure says what a file
-// another program holds open says.
-struct FaultPlan {
-    int Calls = 0;
-    int At = 0;  // 0: none fails
-    bool Stop = false;
-    bool MovesFail = false;  // every rename, as when the backup is held open
-} g_plan;
-
-bool Faulted(bool move = false) {
-    ++g_plan.Calls;
-    const bool fail = (g_plan.At > 0 && (g_plan.Stop ? g_plan.Calls >= g_plan.At : g_plan.Calls == g_plan.At)) ||
-                      (move && g_plan.MovesFail);
-    if (fail) SetLastError(ERROR_SHARING_VIOLATION);
-    return fail;
-}
-
-decltype(&CreateFileA) g_createFile;
-decltype(&ReadFile) g_readFile;
-decltype(&WriteFile) g_writeFile;
-decltype(&FlushFileBuffers) g_flush;
-decltype(&MoveFileA) g_move;
-decltype(&DeleteFileA) g_delete;
-decltype(&GetFileAttributesA) g_attributes;
-decltype(&SetFileAttributesA) g_setAttributes;
-decltype(&WritePrivateProfileStringA) g_writeProfile;
-
-HANDLE WINAPI FaultyCreateFile(LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g) {
-    return Faulted() ? INVALID_HANDLE_VALUE : g_createFile(a, b, c, d, e, f, g);
-}
-BOOL WINAPI FaultyReadFile(HANDLE a, LPVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e) {
-    return Faulted() ? FALSE : g_readFile(a, b, c, d, e);
-}
-BOOL WINAPI FaultyWriteFile(HANDLE a, LPCVOID b, DWORD c, LPDWORD d, LPOVERLAPPED e) {
-    return Faulted() ? FALSE : g_writeFile(a, b, c, d, e);
-}
-BOOL WINAPI FaultyFlush(HANDLE a) { return Faulted() ? FALSE : g_flush(a); }
-BOOL WINAPI FaultyMove(LPCSTR a, LPCSTR b) { return Faulted(true) ? FALSE : g_move(a, b); }
-BOOL WINAPI FaultyDelete(LPCSTR a) { return Faulted() ? FALSE : g_delete(a); }
-DWORD WINAPI FaultyAttributes(LPCSTR a) { return Faulted() ? INVALID_FILE_ATTRIBUTES : g_attributes(a); }
-BOOL WINAPI FaultySetAttributes(LPCSTR a, DWORD b) { return Faulted() ? FALSE : g_setAttributes(a, b); }
-BOOL WINAPI FaultyWriteProfile(LPCSTR a, LPCSTR b, LPCSTR c, LPCSTR d) {
-    return Faulted() ? FALSE : g_writeProfile(a, b, c, d);
-}
-
-class FaultyFileCalls {
-public:
-    FaultyFileCalls() { Swap(true); }
-    ~FaultyFileCalls() { Swap(false); }
-
-private:
-    void Swap(bool in) {
-        const struct {
-            const char* Name;
-            void** Real;
-            void* Faulty;
-        } calls[] = {
-            {"CreateFileA", reinterpret_cast<void**>(&g_createFile), reinterpret_cast<void*>(FaultyCreateFile)},
-            {"ReadFile", reinterpret_cast<void**>(&g_readFile), reinterpret_cast<void*>(FaultyReadFile)},
-            {"WriteFile", reinterpret_cast<void**>(&g_writeFile), reinterpret_cast<void*>(FaultyWriteFile)},
-            {"FlushFileBuffers", reinterpret_cast<void**>(&g_flush), reinterpret_cast<void*>(FaultyFlush)},
-            {"MoveFileA", reinterpret_cast<void**>(&g_move), reinterpret_cast<void*>(FaultyMove)},
-            {"DeleteFileA", reinterpret_cast<void**>(&g_delete), reinterpret_cast<void*>(FaultyDelete)},
-            {"GetFileAttributesA", reinterpret_cast<void**>(&g_attributes), reinterpret_cast<void*>(FaultyAttributes)},
-            {"SetFileAttributesA", reinterpret_cast<void**>(&g_setAttributes),
-             reinterpret_cast<void*>(FaultySetAttributes)},
-            {"WritePrivateProfileStringA", reinterpret_cast<void**>(&g_writeProfile),
-             reinterpret_cast<void*>(FaultyWriteProfile)},
-        };
-        for (const auto& c : calls) {
-            if (in) {
-                *c.Real = SwapImport("kernel32.dll", c.Name, c.Faulty);
-                ASSERT_NE(*c.Real, nullptr) << c.Name;
-            } else {
-                SwapImport("kernel32.dll", c.Name, *c.Real);
-            }
-        }
-    }
-};
 
 // The registered entries of the table, one text each (name and values),
 // in order: what a user can see and choose.
@@ -493,6 +412,15 @@ TEST_F(UserSettingsStore, NoStopAndNoFailureLosesOrDoublesAnEntry) {
         LoadUserEntries();
         UserEntry loaded[UserEntryCount];
         std::memcpy(loaded, g_userEntries, sizeof loaded);
+        // Whole: every rename of the new file into place follows its flush.
+        c.Prepare();
+        g_plan = {};
+        {
+            FaultyFileCalls faults;
+            EXPECT_TRUE(c.Change()) << c.What;
+        }
+        const std::string& log = g_plan.Log;
+        EXPECT_TRUE(log.find('F') != std::string::npos && log.rfind('F') < log.find('M')) << c.What << ": " << log;
         for (bool stop : {true, false}) {
             for (int at = 1;; ++at) {
                 SCOPED_TRACE(std::string(c.What) + (stop ? ": stopped after call " : ": call failing alone ") +
@@ -504,7 +432,7 @@ TEST_F(UserSettingsStore, NoStopAndNoFailureLosesOrDoublesAnEntry) {
                 bool said, failed;
                 {
                     FaultyFileCalls faults;
-                    g_plan = {0, at, stop, false};
+                    g_plan = {0, at, stop, false, {}};
                     said = c.Change();
                     failed = UserFileWriteFailed();
                     g_plan.At = 0;
