@@ -346,7 +346,6 @@ bool WriteProfileInt(const char* section, const char* key, int32_t value) {
 }
 
 bool LoadUserEntries() {
-    g_writeError = 0;
     ProfileRedirect fromBackup;
     if (!RecoverReplacement() && PresenceOf(UserSettingsPath()) == Presence::Absent) fromBackup.Start(BackupPath());
     bool intact = true;
