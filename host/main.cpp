@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <io.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "host/job/default_settings.h"
 #include "engine/rdt_mapper.h"
 #include "host/job/job_file.h"
+#include "tools/common/file_output.h"
 #include "tools/common/image_io.h"
 #include "tools/common/progress.h"
 #include "tools/qvrdt/qvrdt.h"
@@ -306,29 +306,13 @@ void PrintHelp(const Command& c) {
     }
 }
 
-// The command line as UTF-8: Wine hands the program its Unix arguments in
-// UTF-16, and the ANSI code page (932) has no place for many of their
-// characters.
-std::vector<std::string> Arguments() {
-    int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> args;
-    for (int i = 0; wide && i < count; ++i) {
-        const int n = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(static_cast<size_t>(n > 0 ? n : 1), '\0');
-        if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &arg[0], n, nullptr, nullptr);
-        arg.pop_back();
-        args.push_back(arg);
-    }
-    LocalFree(wide);
-    return args;
-}
-
 }  // namespace
 
-int main() {
-    UseUtf8FilePaths();
-    const std::vector<std::string> args = Arguments();
+// The command line comes as UTF-8: Wine hands the program its Unix
+// arguments in UTF-16, and the ANSI code page (932) has no place for many
+// of their characters.
+int main(int argc, char** argv) {
+    const std::vector<std::string> args = Utf8Arguments(argc, argv);
     if (args.size() < 2) {
         PrintUsage(stderr);
         return ExitUsage;

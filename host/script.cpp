@@ -471,7 +471,7 @@ private:
 
     void Shot(HWND window, const ScriptStep& s) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        if (!SaveWindowPng(window, FilePathFromUtf8(s.Utf8))) Fail(s.Line, "could not save the picture " + s.Utf8);
+        if (!SaveWindowPng(window, s.Utf8)) Fail(s.Line, "could not save the picture " + s.Utf8);
     }
 
     HostSession& m_session;

@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 #include <string>
 
 #include "host/job/default_settings.h"
+#include "tools/common/file_output.h"
+#include "tests/win32/file_faults.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
 #include "tests/engine/rdt_reference.h"
@@ -178,9 +181,8 @@ TEST(HostProgram, RdtCommandWritesTheJobsTable) {
 }
 
 // The save helper of job files and pictures on Win32: read-only files are
-// refused, a failed replacement tells the system's reason, the replacement
-// that Windows 95 can make keeps the old file when it fails, and no
-// temporary file is left behind.
+// refused, a failed replacement tells the system's reason, and no temporary
+// file is left behind.
 std::string Contents(const std::string& path) {
     std::string text;
     if (FILE* f = fopen(path.c_str(), "rb")) {
@@ -201,6 +203,15 @@ int FilesIn(const std::string& folder) {
     while (FindNextFileA(find, &found));
     FindClose(find);
     return count;
+}
+
+void EmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    while (FindNextFileA(find, &found));
+    FindClose(find);
 }
 
 TEST(SaveHelper, RefusesReadOnlyFilesTellsTheReasonAndLeavesNothing) {
@@ -228,15 +239,57 @@ TEST(SaveHelper, RefusesReadOnlyFilesTellsTheReasonAndLeavesNothing) {
     EXPECT_GT(error.size(), prefix.size() + 3) << error;
     EXPECT_EQ(error.find("success"), std::string::npos) << error;
 
-    // Without MoveFileEx: replaced, and a failed move keeps the old file.
-    ASSERT_TRUE(WriteFileAtomically(other, "95", 2, error)) << error;
-    EXPECT_TRUE(ReplaceByMoving(other, file));
-    EXPECT_EQ(Contents(file), "95");
-    EXPECT_FALSE(ReplaceByMoving(folder + "\\absent", file));
-    EXPECT_EQ(Contents(file), "95");
-    EXPECT_EQ(FilesIn(folder), 2) << "t.job and the folder taken only";
+    EXPECT_EQ(FilesIn(folder), 3) << "t.job, t.job.partial and the folder taken only";
+    DeleteFileA(other.c_str());
     DeleteFileA(file.c_str());
     RemoveDirectoryA(taken.c_str());
+}
+
+// A save stopped after each of its file operations in turn, and with each
+// one failing alone: the file holds the old text or the new one, whole;
+// a save that said it succeeded wrote the new one, one that failed kept the
+// old one, told why and left nothing beside it.
+TEST(SaveHelper, NoStopOrFailureLeavesAPartialFile) {
+    const std::string folder = TempFolder("qvhost-test-save-faults");
+    const std::string file = folder + "\\t.job";
+    const std::string old(3000, 'o'), fresh(5000, 'n');
+    int points = 0;
+    for (bool stop : {true, false}) {
+        for (int at = 1;; ++at) {
+            SCOPED_TRACE(std::string(stop ? "stopped after call " : "call failing alone ") + std::to_string(at));
+            EmptyFolder(folder);
+            std::string error;
+            ASSERT_TRUE(WriteFileAtomically(file, old.data(), old.size(), error)) << error;
+            bool said;
+            {
+                FaultyFileCalls faults;
+                g_plan = {0, at, stop, false, {}};
+                said = WriteFileAtomically(file, fresh.data(), fresh.size(), error);
+                g_plan.At = 0;
+                if (g_plan.Calls < at) break;
+            }
+            ++points;
+            const std::string got = Contents(file);
+            EXPECT_TRUE(got == old || got == fresh) << got.size() << " bytes";
+            if (stop) continue;
+            EXPECT_EQ(got, said ? fresh : old);
+            if (!said) {
+                EXPECT_NE(error.find("t.job': "), std::string::npos) << error;
+            }
+            EXPECT_EQ(FilesIn(folder), 1) << "a temporary file was left";
+        }
+    }
+    EXPECT_GT(points, 10);
+    // The new file is on the disk before it takes the name.
+    g_plan = {};
+    {
+        FaultyFileCalls faults;
+        std::string error;
+        EXPECT_TRUE(WriteFileAtomically(file, fresh.data(), fresh.size(), error)) << error;
+    }
+    EXPECT_TRUE(g_plan.Log.find('F') != std::string::npos && g_plan.Log.find('F') < g_plan.Log.find('M')) << g_plan.Log;
+    std::printf("stop and failure points: %d\n", points);
+    EmptyFolder(folder);
 }
 
 }  // namespace

@@ -266,24 +266,38 @@ TEST_F(RegistrationTest, UpdateMovesTheEntryToTheFirstFreeSectionAndLoadsOnce) {
 }
 
 // When the settings file cannot be written, adding, deleting and updating
-// leave the table, the list and the file as they were.
-TEST_F(RegistrationTest, AFailedWriteChangesNeitherTableNorFile) {
+// leave the table, the list and the file as they were, tell the user why
+// and keep the dialog open with what was typed.
+TEST_F(RegistrationTest, AFailedWriteIsToldAndChangesNeitherTableNorFile) {
     Register(0, "keep");
     const std::string fresh = folder + "\\QV3810ui.$$$";
     ASSERT_TRUE(CreateDirectoryA(fresh.c_str(), nullptr));  // no new file can be made
     const std::string file = ReadBytes(path);
     UserEntry table[UserEntryCount];
     std::memcpy(table, g_userEntries, sizeof table);
-    automation.ExpectDialog({SetText(IDC_REG_NAME, "new"), Click(IDC_REG_ADD), Choose(IDC_REG_LIST, 0),
-                             Click(IDC_REG_DELETE), Inspect([](HWND d) {
-                                 EXPECT_EQ(SendDlgItemMessageA(d, IDC_REG_LIST, LB_GETCOUNT, 0, 0), 1);
+    automation.ExpectDialog({SetText(IDC_REG_NAME, "new"), Click(IDC_REG_ADD), Inspect([](HWND d) {
+                                 EXPECT_EQ(Text(d, IDC_REG_NAME), "new");
+                                 EXPECT_EQ(ListCount(d), 1);
                              }),
-                             Choose(IDC_REG_LIST, 0), Click(IDC_REG_UPDATE)});
+                             Choose(IDC_REG_LIST, 0), Click(IDC_REG_DELETE),
+                             Inspect([](HWND d) { EXPECT_EQ(ListCount(d), 1); }), Choose(IDC_REG_LIST, 0),
+                             Click(IDC_REG_UPDATE), Click(IDC_REG_CLOSE)});
+    for (int i = 0; i < 3; ++i) automation.ExpectMessageBox();
     EXPECT_EQ(Run(RegistrationDialog::UserSettingsMode), IDOK);
     RemoveDirectoryA(fresh.c_str());
     EXPECT_EQ(std::memcmp(table, g_userEntries, sizeof table), 0);
     EXPECT_EQ(ReadBytes(path), file);
     EXPECT_STREQ(LastRegisteredName, "") << "nothing was added or updated";
+    ASSERT_EQ(automation.Seen().size(), 4u);
+    const std::string told = Message(IDS_USER_FILE_NOT_WRITTEN) + "\n\n";
+    for (size_t i = 1; i < 4; ++i) {
+        const SeenWindow& box = automation.Seen()[i];
+        EXPECT_EQ(box.Kind, WindowKind::MessageBox);
+        EXPECT_EQ(box.Icon, IconKind::Exclamation);
+        // The system's reason follows.
+        EXPECT_EQ(box.Text.compare(0, told.size(), told), 0) << box.Text;
+        EXPECT_GT(box.Text.size(), told.size()) << box.Text;
+    }
 }
 
 TEST_F(RegistrationTest, ContextHelpUsesTheMapOfTheMode) {
@@ -393,24 +407,8 @@ private:
         return reinterpret_cast<decltype(&GetOpenFileNameA)>(s_real)(ofn);
     }
     static void Swap(void* to) {
-        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-        auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
-            if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), "comdlg32.dll") != 0) continue;
-            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-            for (; names->u1.AddressOfData; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-                auto* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-                if (lstrcmpA(reinterpret_cast<char*>(name->Name), "GetOpenFileNameA") != 0) continue;
-                DWORD old;
-                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-                if (!s_real) s_real = reinterpret_cast<void*>(slots->u1.Function);
-                slots->u1.Function = reinterpret_cast<ULONG_PTR>(to);
-                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
-            }
-        }
+        void* was = SwapImport("comdlg32.dll", "GetOpenFileNameA", to);
+        if (!s_real) s_real = was;
     }
     static void* s_real;
 };

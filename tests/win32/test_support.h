@@ -33,6 +33,32 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
     WriteBytes(path, bytes.data(), bytes.size());
 }
 
+// Points this program's import of `function` from `dll` at `to` and returns
+// what it pointed at (null when the program does not import it): a spy or a
+// fault in the calls that code linked into the test makes.
+inline void* SwapImport(const char* dll, const char* function, void* to) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    void* was = nullptr;
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<char*>(name->Name), function) != 0) continue;
+            DWORD old;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+            was = reinterpret_cast<void*>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(to);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+        }
+    }
+    return was;
+}
+
 // The library's user settings file, QV3810ui.ini in the system directory,
 // for a test to fill and read; a file already there is set aside while the
 // test runs and put back afterwards.

@@ -5,17 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "tests/win32/file_faults.h"
 #include "tests/win32/test_support.h"
 #include "ui/color/user_settings_store.h"
 
 namespace {
-
-
 
 std::string Value(const std::string& section, const char* key, const std::string& path) {
     char buffer[256];
@@ -314,6 +317,162 @@ TEST_F(UserSettingsStore, TheFileIsReplacedWholeOrLeftAsItWas) {
     EXPECT_TRUE(LoadUserEntries());
     EXPECT_EQ(ReadBytes(path), intact);
     EXPECT_EQ(GetFileAttributesA(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Names in quotation marks read back as they were typed: "q" and q are two
+// entries, and 's' keeps its marks.
+TEST_F(UserSettingsStore, NamesInQuotationMarksReadBackAsTyped) {
+    WriteBytes(path, FreeSections(0, 9));
+    const char* names[] = {"\"q\"", "q", "'s'", "\"", "a\"b"};
+    for (int n = 0; n < 5; ++n) {
+        Name(n, names[n]);
+        Record(n).Color.Bright = n;
+        ASSERT_TRUE(SaveUserEntry(names[n])) << names[n];
+    }
+    std::memset(g_userEntries, 0, sizeof g_userEntries);
+    ASSERT_TRUE(LoadUserEntries());
+    for (int n = 0; n < 5; ++n) {
+        EXPECT_STREQ(Record(n).Name, names[n]);
+        EXPECT_EQ(Record(n).Color.Bright, n) << names[n];
+    }
+    EXPECT_TRUE(RemoveUserEntry("q"));
+    EXPECT_EQ(Value("UserEnt0", "UserEntName", path), "\"q\"");
+    EXPECT_EQ(Value("UserEnt1", "UserEntName", path), "");
+}
+
+// ---- stops and failures of every file operation
+
+// The registered entries of the table, one text each (name and values),
+// in order: what a user can see and choose.
+std::vector<std::string> Entries() {
+    std::vector<std::string> entries;
+    for (UserEntry& e : g_userEntries) {
+        if (e.Name[0] == '\0') continue;
+        std::string text = e.Name;
+        const int32_t* values = &e.Color.BaseColor;
+        for (int k = 0; k < 7; ++k) text += " " + std::to_string(values[k]);
+        for (int32_t v : {e.Density.Gannma, e.Density.Black, e.Density.Cyan, e.Density.Magenta, e.Density.Yellow})
+            text += " " + std::to_string(v);
+        entries.push_back(text);
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// What the Color page does when it opens: load, and repair when the load
+// fails; then the entries of a load of the result.
+std::vector<std::string> FreshLoad() {
+    std::memset(g_userEntries, 0, sizeof g_userEntries);
+    if (!LoadUserEntries()) {
+        RepairUserFile();
+        std::memset(g_userEntries, 0, sizeof g_userEntries);
+        LoadUserEntries();
+    }
+    return Entries();
+}
+
+// Every change of the store (the first file, add, update, delete, the repair
+// of a damaged file) is stopped after each of its file operations in turn,
+// and run with each operation failing alone. Then the next loads, first
+// while the backup is held open and then freely, show every entry
+// registered before with its values, and either all of the change or none,
+// nothing twice; a change that said it succeeded shows all of it, one that
+// said it failed none of it. Tried again, the change succeeds and leaves
+// nothing beside the file.
+TEST_F(UserSettingsStore, NoStopAndNoFailureLosesOrDoublesAnEntry) {
+    const std::string fresh = folder + "\\QV3810ui.$$$", backup = folder + "\\QV3810ui.in$";
+    const std::string two = Section(0, "keep", 0) + FreeSections(1, 2) + Section(3, "other", 20) + FreeSections(4, 9);
+    const std::string damaged = Section(0, "keep", 0) + FreeSections(1, 1) + "[UserEnt2]\r\nBright=77\r\n" +
+                                Section(3, "other", 20) + FreeSections(4, 5) + FreeSections(7, 9);
+    const std::string keep = "keep 1 2 3 4 5 6 7 8 9 10 11 12", other = "other 21 22 23 24 25 26 27 28 29 30 31 32";
+    const std::string newer = "keep 1 99 3 4 5 6 7 8 9 10 11 12", added = "new 0 3 0 0 0 0 0 0 0 0 0 -4";
+    struct {
+        const char* What;
+        const std::string* File;  // null: none
+        std::function<void()> Prepare;  // what the dialog does to the table first
+        std::function<bool()> Change;
+        std::vector<std::string> Before, After;
+    } changes[] = {
+        {"first file", nullptr, [] {}, [] { return RepairUserFile(); }, {}, {}},
+        {"add", &two, [this] { Name(1, "new"); }, [] { return SaveUserEntry("new"); }, {keep, other},
+         {added, keep, other}},
+        {"update", &two, [this] { Record(0).Color.Bright = 99; }, [] { return ResaveUserEntry("keep"); },
+         {keep, other}, {newer, other}},
+        {"delete", &two, [] {}, [] { return RemoveUserEntry("keep"); }, {keep, other}, {other}},
+        {"repair", &damaged, [] {}, [] { return RepairUserFile(); }, {keep, other}, {keep, other}},
+    };
+    // Every point, or every n-th where each step is slow (the 32-bit build under qemu).
+    const int every = static_cast<int>(EnvNumber("QV_FAULT_EVERY", 1));
+    int stops = 0, failures = 0;
+    for (auto& c : changes) {
+        std::sort(c.Before.begin(), c.Before.end());
+        std::sort(c.After.begin(), c.After.end());
+        // The table as the dialog finds it.
+        DeleteFileA(path.c_str());
+        if (c.File) WriteBytes(path, *c.File);
+        std::memset(g_userEntries, 0, sizeof g_userEntries);
+        LoadUserEntries();
+        UserEntry loaded[UserEntryCount];
+        std::memcpy(loaded, g_userEntries, sizeof loaded);
+        // Whole: every rename of the new file into place follows its flush.
+        c.Prepare();
+        g_plan = {};
+        {
+            FaultyFileCalls faults;
+            EXPECT_TRUE(c.Change()) << c.What;
+        }
+        const std::string& log = g_plan.Log;
+        EXPECT_TRUE(log.find('F') != std::string::npos && log.rfind('F') < log.find('M')) << c.What << ": " << log;
+        for (bool stop : {true, false}) {
+            for (int at = 1;; at += every) {
+                SCOPED_TRACE(std::string(c.What) + (stop ? ": stopped after call " : ": call failing alone ") +
+                             std::to_string(at));
+                for (const std::string& f : {path, fresh, backup}) DeleteFileA(f.c_str());
+                if (c.File) WriteBytes(path, *c.File);
+                std::memcpy(g_userEntries, loaded, sizeof loaded);
+                c.Prepare();
+                bool said, failed;
+                {
+                    FaultyFileCalls faults;
+                    g_plan = {0, at, stop, false, {}};
+                    said = c.Change();
+                    failed = UserFileWriteFailed();
+                    g_plan.At = 0;
+                    if (g_plan.Calls < at) break;  // the change made fewer calls: every point was tried
+                    if (stop) {
+                        // at - 1 calls went through before the stop.
+                        ++stops;
+                    } else {
+                        ++failures;
+                        EXPECT_EQ(said, !failed) << "a failure is told exactly when the change says it failed";
+                    }
+                    // The backup held open: nothing may be written meanwhile.
+                    if (GetFileAttributesA(backup.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                        g_plan.MovesFail = true;
+                        const std::vector<std::string> held = FreshLoad();
+                        g_plan.MovesFail = false;
+                        EXPECT_TRUE(held == c.Before || held == c.After) << "while the backup is held open";
+                    }
+                }
+                const std::vector<std::string> got = FreshLoad();
+                EXPECT_TRUE(got == c.Before || got == c.After) << "loaded " << got.size() << " entries";
+                if (!stop && said) {
+                    EXPECT_EQ(got, c.After) << "the change said it succeeded";
+                }
+                if (!stop && failed) {
+                    EXPECT_EQ(got, c.Before) << "the change said it failed";
+                }
+                c.Prepare();
+                c.Change();
+                EXPECT_FALSE(UserFileWriteFailed()) << "tried again";
+                EXPECT_EQ(FreshLoad(), c.After) << "tried again";
+                EXPECT_EQ(GetFileAttributesA(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+                EXPECT_EQ(GetFileAttributesA(backup.c_str()), INVALID_FILE_ATTRIBUTES);
+            }
+        }
+    }
+    std::printf("stop points: %d, failure points: %d\n", stops, failures);
+    EXPECT_GT(stops * every, 100);
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 
 #include <iostream>
 
+#include "tools/common/file_output.h"
 #include "tools/qvrdt/qvrdt.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv, argv + argc);
+    const std::vector<std::string> args = Utf8Arguments(argc, argv);
     return RunQvrdt(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }

@@ -53,6 +53,18 @@ std::string StampName(const UserStampEntry& stamp) {
     return name;
 }
 
+// Tells that the user settings file could not be written, with the
+// system's reason.
+void ShowWriteFailure(HWND owner) {
+    std::string text = LoadResourceString(IDS_USER_FILE_NOT_WRITTEN);
+    char reason[256];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, UserFileWriteError(), 0,
+                             reason, sizeof reason, nullptr);
+    while (n > 0 && (reason[n - 1] == '\r' || reason[n - 1] == '\n')) --n;
+    if (n > 0) text += "\n\n" + std::string(reason, n);
+    MessageBoxA(owner, text.c_str(), "QV3810UI", MB_OK | MB_ICONEXCLAMATION);
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(RegistrationDialog, CDialog)
@@ -158,15 +170,16 @@ void RegistrationDialog::OnAdd() {
     }
     if (StampModeOn()) {
         if (!AddStamp()) return;
-    } else {
-        if (!AddUserSetting()) return;
+    } else if (!AddUserSetting()) {
+        ShowWriteFailure(m_hWnd);
+        return;
     }
     CopyCut(LastRegisteredName, sizeof LastRegisteredName, NameText.c_str(), NameLimitBytes);
     EndDialog(IDOK);
 }
 
-// False when the file could not be written: the table, the list and the
-// file stay as they were, and the dialog stays open.
+// False when the file could not be written: the table, the list, the file
+// and the typed name stay as they were, and the dialog stays open.
 bool RegistrationDialog::AddUserSetting() {
     for (UserEntry& entry : g_userEntries) {
         if (entry.Name[0] != '\0') continue;
@@ -220,7 +233,10 @@ void RegistrationDialog::OnDelete() {
         } else {
             for (UserEntry& entry : g_userEntries) {
                 if (entry.Name[0] == '\0' || text != entry.Name) continue;
-                if (!RemoveUserEntry(text.c_str()) && UserFileWriteFailed()) break;  // all stays
+                if (!RemoveUserEntry(text.c_str()) && UserFileWriteFailed()) {
+                    ShowWriteFailure(m_hWnd);  // all stays
+                    break;
+                }
                 std::memset(&entry, 0, sizeof entry);
                 List.DeleteString(index);
                 break;
@@ -244,8 +260,9 @@ void RegistrationDialog::OnUpdate() {
                 entry.Color = g_pages.Current->Color;
                 entry.Density = g_pages.Current->Density;
                 if (!ResaveUserEntry(entry.Name) && UserFileWriteFailed()) {
-                    entry = before;
-                    name.clear();  // nothing was updated
+                    entry = before;  // nothing was updated: the dialog stays
+                    ShowWriteFailure(m_hWnd);
+                    return;
                 }
                 break;
             }

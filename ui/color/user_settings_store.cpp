@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -16,13 +15,24 @@ namespace {
 
 char g_computedPath[MAX_PATH];
 char g_usedPath[MAX_PATH];  // set by tests; empty = the computed path
-// While a profile edit is open: the new file that its reads and writes go to.
-char g_editPath[MAX_PATH];
-bool g_writeFailed;
+// The file that the profile reads and writes go to instead of the settings
+// file: an edit's new file while the edit is open, or the backup while it
+// cannot be put back.
+char g_profilePath[MAX_PATH];
+// The system's reason of the first failure of the last write; 0 when it
+// wrote or had nothing to write.
+DWORD g_writeError;
 
 constexpr size_t ReadBufferBytes = 256;  // longer values are cut well before this
 
-const char* ProfilePath() { return g_editPath[0] != '\0' ? g_editPath : UserSettingsPath(); }
+const char* ProfilePath() { return g_profilePath[0] != '\0' ? g_profilePath : UserSettingsPath(); }
+
+// Notes the reason of the file operation that just failed; false, for returns.
+bool Failed() {
+    const DWORD e = GetLastError();
+    if (g_writeError == 0) g_writeError = e != 0 ? e : ERROR_WRITE_FAULT;
+    return false;
+}
 
 void ReadTextRaw(const char* section, const char* key, const char* fallback, char (&buffer)[ReadBufferBytes]) {
     GetPrivateProfileStringA(section, key, fallback, buffer, ReadBufferBytes, ProfilePath());
@@ -57,104 +67,174 @@ int FindSection(const char* name) {
     return -1;
 }
 
-bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f) std::fclose(f);
-    }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-bool ReadWholeFile(const char* path, std::string& text) {
-    File file(std::fopen(path, "rb"));
-    if (!file) return false;
-    text.clear();
-    char chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, n);
-    return std::ferror(file.get()) == 0;
+// Whether a file is there; a failed look tells neither.
+enum class Presence { Absent, Present, Unknown };
+Presence PresenceOf(const char* path, DWORD* attributes = nullptr) {
+    const DWORD found = GetFileAttributesA(path);
+    if (attributes) *attributes = found;
+    if (found != INVALID_FILE_ATTRIBUTES) return Presence::Present;
+    const DWORD e = GetLastError();
+    return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? Presence::Absent : Presence::Unknown;
 }
-
-// ---- replacing the file in one step
-//
-// The file is never rewritten in place: a new file is written beside it
-// under NewFilePath() and then takes its name. Windows 95 and 98 cannot
-// rename over an existing file (MoveFileEx and ReplaceFile are NT only), so
-// the old file first moves aside to BackupPath(). At every moment a complete
-// file is under the file's own name or under the backup name, and
-// RecoverReplacement() puts the backup back when a replacement stopped
-// between its two renames.
-
-std::string NewFilePath() { return WithExtension(UserSettingsPath(), "$$$"); }
-std::string BackupPath() { return WithExtension(UserSettingsPath(), "in$"); }
 
 struct HandleCloser {
     void operator()(HANDLE h) const { CloseHandle(h); }
 };
 using FileHandle = std::unique_ptr<void, HandleCloser>;
 
-// Writes `text` as the whole file `path`, on the disk before it returns.
-bool WriteNewFile(const std::string& path, const std::string& text) {
-    HANDLE raw = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return false;
-    FileHandle file(raw);
-    DWORD written = 0;
-    if (!WriteFile(raw, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size())
-        return false;
-    return FlushFileBuffers(raw) != FALSE;
+FileHandle OpenHandle(const std::string& path, DWORD access, DWORD creation) {
+    HANDLE h = CreateFileA(path.c_str(), access, access == GENERIC_READ ? FILE_SHARE_READ : 0, nullptr, creation,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    return FileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-void RecoverReplacement() {
+bool ReadWholeFile(const char* path, std::string& text) {
+    const FileHandle file = OpenHandle(path, GENERIC_READ, OPEN_EXISTING);
+    if (!file) return Failed();
+    text.clear();
+    std::vector<char> chunk(65536);
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr)) return Failed();
+        if (n == 0) return true;
+        text.append(chunk.data(), n);
+    }
+}
+
+// ---- replacing the file in one step
+//
+// The file is never rewritten in place: a new file is written beside it
+// under NewFilePath(), flushed to the disk, and then takes its name. Windows
+// 95 and 98 cannot rename over an existing file (MoveFileEx and ReplaceFile
+// are NT only), so the old file first moves aside to BackupPath(). At every
+// moment a complete file is under the file's own name or under the backup
+// name:
+// - the backup without the file: the backup is the only complete file. It
+//   is put back before anything else happens, and nothing is written while
+//   it cannot be (loads read the backup meanwhile);
+// - the backup beside the file: the new file has its name, and it was on
+//   the disk before it did, so the backup goes.
+// RecoverReplacement() does this at the start of every load and write.
+// The tools' save helper needs none of this: it runs on NT, where the
+// system's own rename replaces the file in one step.
+
+std::string NewFilePath() { return WithExtension(UserSettingsPath(), "$$$"); }
+std::string BackupPath() { return WithExtension(UserSettingsPath(), "in$"); }
+
+// Writes `text` as the whole file `path`, replacing a leftover of a change
+// that stopped (which may be read-only).
+bool WriteNewFile(const std::string& path, const std::string& text) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const FileHandle file = OpenHandle(path, GENERIC_WRITE, CREATE_ALWAYS);
+    if (!file) return Failed();
+    DWORD written = 0;
+    if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return Failed();
+    if (written != text.size()) {
+        SetLastError(ERROR_DISK_FULL);
+        return Failed();
+    }
+    return true;
+}
+
+bool FlushToDisk(const std::string& path) {
+    const FileHandle file = OpenHandle(path, GENERIC_WRITE, OPEN_EXISTING);
+    return (file && FlushFileBuffers(file.get())) || Failed();
+}
+
+// True when no backup is left. A new file left by a change that stopped
+// before its rename goes too: the change is given up.
+bool RecoverReplacement() {
+    const std::string fresh = NewFilePath();
+    if (PresenceOf(fresh.c_str()) == Presence::Present) {
+        SetFileAttributesA(fresh.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(fresh.c_str());
+    }
     const std::string backup = BackupPath();
-    if (!FileExists(backup.c_str())) return;
-    if (FileExists(UserSettingsPath())) DeleteFileA(backup.c_str());  // the replacement had ended
-    else MoveFileA(backup.c_str(), UserSettingsPath());
+    switch (PresenceOf(backup.c_str())) {
+    case Presence::Absent:
+        return true;
+    case Presence::Present:
+        break;
+    case Presence::Unknown:
+        return Failed();
+    }
+    switch (PresenceOf(UserSettingsPath())) {
+    case Presence::Absent:
+        return MoveFileA(backup.c_str(), UserSettingsPath()) || Failed();
+    case Presence::Present:
+        return DeleteFileA(backup.c_str()) || Failed();
+    case Presence::Unknown:
+        break;
+    }
+    return Failed();
 }
 
 // Puts the complete file `fresh` in the place of the settings file.
 bool ReplaceWithNewFile(const std::string& fresh) {
+    if (!FlushToDisk(fresh)) return false;
     const char* path = UserSettingsPath();
     const std::string backup = BackupPath();
-    const DWORD attributes = GetFileAttributesA(path);
-    const bool hadFile = attributes != INVALID_FILE_ATTRIBUTES;
-    if (hadFile && (attributes & FILE_ATTRIBUTE_READONLY)) return false;  // as a write into it would fail
-    if (hadFile && !MoveFileA(path, backup.c_str())) return false;
+    DWORD attributes = 0;
+    const Presence old = PresenceOf(path, &attributes);
+    if (old == Presence::Unknown) return Failed();
+    const bool hadFile = old == Presence::Present;
+    if (hadFile && (attributes & FILE_ATTRIBUTE_READONLY)) {  // as a write into it would fail
+        SetLastError(ERROR_ACCESS_DENIED);
+        return Failed();
+    }
+    if (hadFile && !MoveFileA(path, backup.c_str())) return Failed();
     if (!MoveFileA(fresh.c_str(), path)) {
-        if (hadFile) MoveFileA(backup.c_str(), path);
+        Failed();
+        if (hadFile) MoveFileA(backup.c_str(), path);  // else the next recovery does
         return false;
     }
-    if (hadFile) DeleteFileA(backup.c_str());
+    if (hadFile) DeleteFileA(backup.c_str());  // else the next recovery does
     // Windows 9x keeps a profile file cached; this drops what it had read.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
     return true;
 }
 
 bool ReplaceWholeFile(const std::string& text) {
-    RecoverReplacement();
     const std::string fresh = NewFilePath();
-    const bool replaced = WriteNewFile(fresh, text) && ReplaceWithNewFile(fresh);
-    if (!replaced) {
-        DeleteFileA(fresh.c_str());
-        g_writeFailed = true;
-    }
+    const bool replaced = RecoverReplacement() && WriteNewFile(fresh, text) && ReplaceWithNewFile(fresh);
+    if (!replaced) DeleteFileA(fresh.c_str());
     return replaced;
 }
+
+// Sends the profile reads and writes to `path` while it lives.
+class ProfileRedirect {
+public:
+    ProfileRedirect() = default;
+    explicit ProfileRedirect(const std::string& path) { Start(path); }
+    ~ProfileRedirect() { End(); }
+    ProfileRedirect(const ProfileRedirect&) = delete;
+    ProfileRedirect& operator=(const ProfileRedirect&) = delete;
+
+    bool Start(const std::string& path) {
+        if (path.size() >= sizeof g_profilePath) return false;
+        std::memcpy(g_profilePath, path.c_str(), path.size() + 1);
+        return true;
+    }
+    // The profile functions' cache reaches the file.
+    void End() {
+        if (g_profilePath[0] == '\0') return;
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, g_profilePath);
+        g_profilePath[0] = '\0';
+    }
+};
 
 // Profile writes that reach the file together or not at all: while the edit
 // is open they go to a copy of the file, which replaces it at Commit.
 class ProfileEdit {
 public:
     ProfileEdit() : m_fresh(NewFilePath()) {
-        RecoverReplacement();
-        m_open = m_fresh.size() < sizeof g_editPath && CopyFileA(UserSettingsPath(), m_fresh.c_str(), FALSE) &&
-                 SetFileAttributesA(m_fresh.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (m_open) std::memcpy(g_editPath, m_fresh.c_str(), m_fresh.size() + 1);
-        else g_writeFailed = true;
+        std::string text;
+        m_open = RecoverReplacement() && ReadWholeFile(UserSettingsPath(), text) && WriteNewFile(m_fresh, text) &&
+                 m_redirect.Start(m_fresh);
     }
     ~ProfileEdit() {
-        Close();
-        if (m_open && !m_committed) DeleteFileA(m_fresh.c_str());
+        m_redirect.End();
+        if (!m_committed) DeleteFileA(m_fresh.c_str());
     }
     ProfileEdit(const ProfileEdit&) = delete;
     ProfileEdit& operator=(const ProfileEdit&) = delete;
@@ -163,41 +243,60 @@ public:
     // `written`: every write of the edit succeeded; otherwise nothing is
     // replaced.
     bool Commit(bool written) {
-        Close();
+        m_redirect.End();
         m_committed = m_open && written && ReplaceWithNewFile(m_fresh);
-        if (!m_committed) g_writeFailed = true;
         return m_committed;
     }
 
 private:
-    void Close() {
-        if (g_editPath[0] == '\0') return;
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, g_editPath);  // flushed before the rename
-        g_editPath[0] = '\0';
-    }
     std::string m_fresh;
+    ProfileRedirect m_redirect;
     bool m_open = false;
     bool m_committed = false;
 };
 
+// What a change of the file's sections did.
+enum ChangeResult { Written, NothingToWrite, WriteFailed };
+
+// A name is written inside one pair of quotation marks, which the profile
+// read strips: so a name that itself begins and ends with a quotation mark
+// reads back as it was typed. Files written without them load the same.
+std::string Quoted(const char* name) { return name[0] != '\0' ? "\"" + std::string(name) + "\"" : std::string(); }
+
 // The record named `name` into its section, else the first free one.
-// Returns 0 written, 1 nothing to write, -1 a failed write.
-int WriteEntry(const char* name) {
+ChangeResult WriteEntry(const char* name) {
     int section = FindSection(name);
     if (section < 0) section = FindSection("");
     UserEntry* entry = FindRecord(name);
-    if (section < 0 || !entry) return 1;
+    if (section < 0 || !entry) return NothingToWrite;
     const std::string s = UserSectionName(section);
-    bool written = WriteProfileText(s.c_str(), UserNameKey, entry->Name);
-    for (int k = 0; k < UserValueKeyCount; ++k) written = WriteProfileInt(s.c_str(), UserValueKeys[k], *ValueField(*entry, k)) && written;
-    return written ? 0 : -1;
+    bool written = WriteProfileText(s.c_str(), UserNameKey, Quoted(entry->Name).c_str());
+    for (int k = 0; k < UserValueKeyCount; ++k) written = written && WriteProfileInt(s.c_str(), UserValueKeys[k], *ValueField(*entry, k));
+    return written ? Written : WriteFailed;
 }
 
-// Frees the first section carrying `name`; the same results as WriteEntry.
-int FreeSection(const char* name) {
+// Frees the first section carrying `name`.
+ChangeResult FreeSection(const char* name) {
     const int section = FindSection(name);
-    if (section < 0) return 1;
-    return WriteProfileText(UserSectionName(section).c_str(), UserNameKey, "") ? 0 : -1;
+    if (section < 0) return NothingToWrite;
+    return WriteProfileText(UserSectionName(section).c_str(), UserNameKey, "") ? Written : WriteFailed;
+}
+
+// An update: the section carrying `name` is freed and the record saved into
+// the first free section.
+ChangeResult FreeAndWriteEntry(const char* name) {
+    if (!FindRecord(name)) return NothingToWrite;
+    const ChangeResult freed = FreeSection(name);
+    return freed == WriteFailed ? freed : WriteEntry(name);
+}
+
+// Makes `change` in a copy of the file, which then replaces it.
+bool EditFile(ChangeResult (*change)(const char* name), const char* name) {
+    g_writeError = 0;
+    ProfileEdit edit;
+    if (!edit.IsOpen()) return false;
+    const ChangeResult result = change(name);
+    return result != NothingToWrite && edit.Commit(result == Written);
 }
 
 }  // namespace
@@ -237,7 +336,7 @@ void ReadProfileInt(const char* section, const char* key, int32_t* result) {
 }
 
 bool WriteProfileText(const char* section, const char* key, const char* text) {
-    return WritePrivateProfileStringA(section, key, text, ProfilePath()) != FALSE;
+    return WritePrivateProfileStringA(section, key, text, ProfilePath()) != FALSE || Failed();
 }
 
 bool WriteProfileInt(const char* section, const char* key, int32_t value) {
@@ -247,7 +346,8 @@ bool WriteProfileInt(const char* section, const char* key, int32_t value) {
 }
 
 bool LoadUserEntries() {
-    RecoverReplacement();
+    ProfileRedirect fromBackup;
+    if (!RecoverReplacement() && PresenceOf(UserSettingsPath()) == Presence::Absent) fromBackup.Start(BackupPath());
     bool intact = true;
     for (int n = 0; n < UserEntryCount; ++n) {
         UserEntry& entry = g_userEntries[n];
@@ -270,9 +370,17 @@ bool LoadUserEntries() {
 }
 
 bool RepairUserFile() {
-    g_writeFailed = false;
-    RecoverReplacement();
-    if (!FileExists(UserSettingsPath())) return WriteDefaultUserFile();
+    g_writeError = 0;
+    // Nothing is written while the backup is the only complete file.
+    if (!RecoverReplacement()) return false;
+    switch (PresenceOf(UserSettingsPath())) {
+    case Presence::Absent:
+        return ReplaceWholeFile(DefaultUserFileText());
+    case Presence::Present:
+        break;
+    case Presence::Unknown:
+        return Failed();
+    }
     // The missing keys are put into the file's text directly: the profile
     // functions would rewrite the whole file in their own form and drop what
     // they cannot read.
@@ -296,35 +404,14 @@ bool RepairUserFile() {
     return !changed || ReplaceWholeFile(text);
 }
 
-bool SaveUserEntry(const char* name) {
-    g_writeFailed = false;
-    ProfileEdit edit;
-    if (!edit.IsOpen()) return false;
-    const int result = WriteEntry(name);
-    return result != 1 && edit.Commit(result == 0);
-}
-
-bool RemoveUserEntry(const char* name) {
-    g_writeFailed = false;
-    ProfileEdit edit;
-    if (!edit.IsOpen()) return false;
-    const int result = FreeSection(name);
-    return result != 1 && edit.Commit(result == 0);
-}
-
-bool ResaveUserEntry(const char* name) {
-    g_writeFailed = false;
-    ProfileEdit edit;
-    if (!edit.IsOpen()) return false;
-    const int freed = FreeSection(name);
-    const int saved = WriteEntry(name);
-    if (freed == 1 && saved == 1) return false;
-    return edit.Commit(freed != -1 && saved != -1) && saved == 0;
-}
+bool SaveUserEntry(const char* name) { return EditFile(WriteEntry, name); }
+bool RemoveUserEntry(const char* name) { return EditFile(FreeSection, name); }
+bool ResaveUserEntry(const char* name) { return EditFile(FreeAndWriteEntry, name); }
 
 bool WriteDefaultUserFile() {
-    g_writeFailed = false;
+    g_writeError = 0;
     return ReplaceWholeFile(DefaultUserFileText());
 }
 
-bool UserFileWriteFailed() { return g_writeFailed; }
+bool UserFileWriteFailed() { return g_writeError != 0; }
+uint32_t UserFileWriteError() { return g_writeError; }

@@ -3,10 +3,11 @@
 // library-wide table of ten records that mirrors it.
 //
 // Every change reaches the file in one step: it is made in a new file beside
-// it ("QV3810ui.$$$"), which then replaces the file; the old file waits
-// under "QV3810ui.in$" until the new one has its name, and the next load
-// puts it back if the replacement stopped in between. A failed write leaves
-// the file as it was.
+// it ("QV3810ui.$$$"), which is flushed to the disk and then replaces the
+// file; the old file waits under "QV3810ui.in$" until the new one has its
+// name, and the next load or write puts it back if the replacement stopped
+// in between. A failed write leaves the file as it was; a stop at any point
+// leaves the file before or after the change.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +31,7 @@ const char* UserSettingsPath();
 
 // Loads every section into the record of its number: a named section fills
 // its record, a free one frees it, and a section without the name key is
-// damaged and leaves its record as it was. True when no section is damaged.
+// damaged and frees its record. True when no section is damaged.
 bool LoadUserEntries();
 // After a failed load: creates the default file when there is none, else
 // gives every damaged section its missing keys as a free slot, keeping
@@ -38,8 +39,8 @@ bool LoadUserEntries();
 bool RepairUserFile();
 
 // Writes the record named `name` into the section carrying that name, else
-// into the first free section. False when neither exists or no record has
-// the name.
+// into the first free section; the name is stored in quotation marks, so it
+// reads back exactly. False when neither exists or no record has the name.
 bool SaveUserEntry(const char* name);
 // Frees the first section carrying `name`; its values stay. False when no
 // section carries it.
@@ -54,6 +55,8 @@ bool WriteDefaultUserFile();
 // could not write it (the file is as it was); false after a success or when
 // there was nothing to write.
 bool UserFileWriteFailed();
+// The system's error code of that failure, 0 when there was none.
+uint32_t UserFileWriteError();
 
 // Reads a text value cut at a character boundary to bufferSize - 1 bytes;
 // false when the key is absent (a stored value of any text is present).

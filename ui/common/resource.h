@@ -27,6 +27,7 @@
 #define IDS_NAME_EXISTS 5208
 #define IDS_STAMP_FILE_NAME_BAD 5209
 #define IDS_STAMP_FILE_TYPE_BAD 5210
+#define IDS_USER_FILE_NOT_WRITTEN 5211 /* the user settings file could not be written */
 #define IDS_PRODUCT_LINE 6001
 #define IDS_VERSION_LINE 6002
 #define IDS_NOTICE_LINE 6003
