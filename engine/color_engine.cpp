@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 // The vector build needs SSE2 arithmetic beside it: the 32-bit build keeps
 // to the x87 (and to what a Pentium has).
@@ -239,10 +240,26 @@ struct GridCell {
 // index outside the table) and finds its cell. v - grid[0] is never negative,
 // so truncation is floor; the sum may round up onto the next integer, which
 // the one comparison after the table lookup undoes.
+// floor(v) for 0 <= v < 2^31. On the x87 a conversion to int switches the
+// rounding mode twice (fldcw, which the Pentium II serialises on); here the
+// held rounding to nearest does it: adding 1.5 * 2^52 leaves v rounded to an
+// integer in the sum's low word, and one comparison turns that into floor.
+inline int FloorNonNegative(double v) {
+#if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
+    constexpr double Shift = 0x1.8p52;
+    const double s = v + Shift;
+    uint32_t low;
+    std::memcpy(&low, &s, sizeof low);  // little-endian: the low word
+    return static_cast<int>(low) - ((s - Shift) > v);
+#else
+    return static_cast<int>(v);
+#endif
+}
+
 template <size_t N>
 inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const std::array<int32_t, N>& upper) {
     v = AtMost(AtLeast(v, grid[0]), grid[16]);
-    int u = upper[static_cast<size_t>(static_cast<int>(v - grid[0]))];
+    int u = upper[static_cast<size_t>(FloorNonNegative(v - grid[0]))];
     u -= grid[u - 1] > v;
     return {u, (grid[u] - v) / (grid[u] - grid[u - 1])};
 }
@@ -284,7 +301,7 @@ int ClampInput(int v) {
 }
 
 uint8_t TruncateToByte(double v) {
-    return static_cast<uint8_t>(static_cast<int>(AtMost(AtLeast(v, 0.0), 255.0)));
+    return static_cast<uint8_t>(FloorNonNegative(AtMost(AtLeast(v, 0.0), 255.0)));
 }
 
 }  // namespace
