@@ -152,5 +152,19 @@ for n in range(0, 12):
     w('    {%s, %s},' % (hexf(hi), hexf(lo)))
 w('};')
 w('')
+# Seeds of the power with y = the double nearest 1/3, over m in [1, 8):
+# interval 32 j + i is 2^j [1 + i/32, 1 + (i+1)/32), its centre c; per
+# interval c^(-1/3), 1/c and log c, each rounded to the nearest double.
+w('struct ThirdSeed {')
+w('    double InvCbrt, InvCenter, LogCenter;')
+w('};')
+w('constexpr ThirdSeed ThirdSeeds[96] = {')
+for j in range(3):
+    for i in range(32):
+        center = Decimal(2 ** j) * (1 + (Decimal(i) + Decimal('0.5')) / 32)
+        log_center = center.ln()
+        w('    {%s, %s, %s},' % (hexf(rn((log_center / -3).exp())), hexf(rn(1 / center)), hexf(rn(log_center))))
+w('};')
+w('')
 w('}  // namespace qvpow')
 print('\n'.join(out))
