@@ -14,9 +14,20 @@
 
 #include "engine/pow_tables.h"
 
-// No FMA anywhere (the oldest target has none): exact products come from
-// Dekker's splitting. Every operation is a plain double operation, so SSE2
-// and the x87 at double precision give the same bits.
+// The design is that of the pow in glibc and musl, so that the two can be
+// compared side by side: log x from a table of 128 entries indexed by the top
+// bits of x's representation minus LogOffset (the same constant), each entry
+// holding InvC, about 1/c, and log c, so that r = z InvC - 1 is exact; then
+// exp(y log x) as 2^(k/128), from a second table of 128 entries, times a
+// short polynomial. What differs: no FMA anywhere (the oldest target has
+// none), so exact products come from Dekker's splitting; the tables and
+// coefficients are our own (tools/powgen); and Ziv's test sends the results
+// it cannot round with certainty to a double-double path (SlowPow), where
+// those libraries accept an error in the last place.
+//
+// Every operation is a plain double operation in a fixed order, so SSE2 and
+// the x87 at double precision give the same bits: that is why every build
+// makes the same tables.
 
 namespace {
 
