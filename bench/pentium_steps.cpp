@@ -45,7 +45,9 @@ bool ReadPicture(const char* path, Picture& p) {
     bool ok = std::fread(head, 1, sizeof head, f) == sizeof head && head[0] == 'B' && head[1] == 'M' &&
               head[28] == 24;
     if (ok) {
-        auto word = [&head](int at) { return int32_t(head[at] | head[at + 1] << 8 | head[at + 2] << 16 | head[at + 3] << 24); };
+        auto word = [&head](int at) {
+            return int32_t(head[at] | head[at + 1] << 8 | head[at + 2] << 16 | head[at + 3] << 24);
+        };
         p.Width = word(18);
         p.Height = word(22);
         p.Stride = (p.Width * 3 + 3) & ~3;
@@ -95,7 +97,8 @@ void LiteralPreview(const ColorAdjustment& c) {
         for (int y = 0; y < p->Height; ++y) {
             const uint8_t* s = p->Bits.data() + y * p->Stride;
             uint8_t* d = p->Mapped.data() + y * p->Stride;
-            for (int x = 0; x < p->Width; ++x, s += 3, d += 3) MapThroughTable(table, s[2], s[1], s[0], &d[2], &d[1], &d[0]);
+            for (int x = 0; x < p->Width; ++x, s += 3, d += 3)
+                MapThroughTable(table, s[2], s[1], s[0], &d[2], &d[1], &d[0]);
         }
     }
 }
@@ -150,7 +153,8 @@ int main(int argc, char** argv) {
         op.Run();
         QvCountEnd();
         // Something of the result, so that nothing is left out.
-        std::printf("%u %u\n", CurrentRdt()[RdtBytes / 2] + g_out[RdtBytes / 3], g_sample.Mapped[g_sample.Mapped.size() / 2]);
+        std::printf("%u %u\n", CurrentRdt()[RdtBytes / 2] + g_out[RdtBytes / 3],
+                    g_sample.Mapped[g_sample.Mapped.size() / 2]);
         return 0;
     }
     std::fprintf(stderr, "pentium_steps: no operation %s\n", argv[1]);

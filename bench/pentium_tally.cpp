@@ -72,7 +72,8 @@ void Price(Instruction& in) {
         if (StartsWith(in.Mnemonic, c.Prefix)) {
             in.P5 = c.P5;
             in.P6 = c.P6;
-            if (StartsWith(in.Mnemonic, "push") || StartsWith(in.Mnemonic, "pop")) in.P5 += in.Operands.find('(') != std::string::npos;
+            const bool stack = StartsWith(in.Mnemonic, "push") || StartsWith(in.Mnemonic, "pop");
+            if (stack && in.Operands.find('(') != std::string::npos) in.P5 += 1;
             return;
         }
     }
@@ -81,8 +82,8 @@ void Price(Instruction& in) {
     const bool memDest = comma != std::string::npos ? in.Operands.find('(', comma) != std::string::npos
                                                     : in.Operands.find('(') != std::string::npos;
     const bool memSource = comma != std::string::npos && in.Operands.find('(') < comma;
-    const bool shiftByCl = in.Operands.find("%cl,") != std::string::npos &&
-                           (StartsWith(in.Mnemonic, "sh") || StartsWith(in.Mnemonic, "sa") || StartsWith(in.Mnemonic, "ro"));
+    const bool shift = StartsWith(in.Mnemonic, "sh") || StartsWith(in.Mnemonic, "sa") || StartsWith(in.Mnemonic, "ro");
+    const bool shiftByCl = shift && in.Operands.find("%cl,") != std::string::npos;
     if (StartsWith(in.Mnemonic, "mov")) {
         in.P5 = 1;
         in.P6 = memSource || memDest ? 1 : 0.5;

@@ -357,7 +357,8 @@ __attribute__((target("avx2"))) int EnginePowOneThirdFourAvx2(const double* in, 
     const __m256d z = _mm256_sub_pd(_mm256_mul_pd(m, invCenter), one);
     const __m256d logX = _mm256_add_pd(_mm256_add_pd(logScale, logCenter),
                                        _mm256_sub_pd(z, _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(0.5), z), z)));
-    const __m256d tail = _mm256_add_pd(c, _mm256_mul_pd(t, _mm256_mul_pd(logX, _mm256_set1_pd(-0x1.5555555555555p-56))));
+    const __m256d tail =
+        _mm256_add_pd(c, _mm256_mul_pd(t, _mm256_mul_pd(logX, _mm256_set1_pd(-0x1.5555555555555p-56))));
     const __m256d res = _mm256_add_pd(t, tail);
     const __m256d err = _mm256_add_pd(_mm256_sub_pd(t, res), tail);
 

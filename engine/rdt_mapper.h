@@ -39,7 +39,9 @@ public:
     MapKernel Kernel() const { return kernel_; }
 
 private:
-    const void* Prepared() const { return kernel_ == MapKernel::Fpu ? static_cast<const void*>(wide_.data()) : quads_.data(); }
+    const void* Prepared() const {
+        return kernel_ == MapKernel::Fpu ? static_cast<const void*>(wide_.data()) : quads_.data();
+    }
 
     // prepared: the kernel's own copy of the table (quads_ or wide_), if any.
     using RowFunction = void (*)(const uint8_t* table, const void* prepared, const uint8_t* src, uint8_t* dst,
