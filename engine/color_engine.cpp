@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 // The vector build needs SSE2 arithmetic beside it: the 32-bit build keeps
 // to the x87 (and to what a Pentium has).
@@ -119,7 +120,7 @@ double BalanceGamma(int32_t value, double offset, double low, double high) {
 }
 
 double LabCompand(double t) {
-    return t > 0.008856 ? EnginePowHeld(t, 0.3333333333333333) : 7.787 * t + 0.13793103448275862;
+    return t > 0.008856 ? EnginePowOneThirdHeld(t) : 7.787 * t + 0.13793103448275862;
 }
 
 double ContrastCurve(double L, double k) {
@@ -239,10 +240,26 @@ struct GridCell {
 // index outside the table) and finds its cell. v - grid[0] is never negative,
 // so truncation is floor; the sum may round up onto the next integer, which
 // the one comparison after the table lookup undoes.
+// floor(v) for 0 <= v < 2^31. On the x87 a conversion to int switches the
+// rounding mode twice (fldcw, which the Pentium II serialises on); here the
+// held rounding to nearest does it: adding 1.5 * 2^52 leaves v rounded to an
+// integer in the sum's low word, and one comparison turns that into floor.
+inline int FloorNonNegative(double v) {
+#if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
+    constexpr double Shift = 0x1.8p52;
+    const double s = v + Shift;
+    uint32_t low;
+    std::memcpy(&low, &s, sizeof low);  // little-endian: the low word
+    return static_cast<int>(low) - ((s - Shift) > v);
+#else
+    return static_cast<int>(v);
+#endif
+}
+
 template <size_t N>
 inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const std::array<int32_t, N>& upper) {
     v = AtMost(AtLeast(v, grid[0]), grid[16]);
-    int u = upper[static_cast<size_t>(static_cast<int>(v - grid[0]))];
+    int u = upper[static_cast<size_t>(FloorNonNegative(v - grid[0]))];
     u -= grid[u - 1] > v;
     return {u, (grid[u] - v) / (grid[u] - grid[u - 1])};
 }
@@ -284,7 +301,7 @@ int ClampInput(int v) {
 }
 
 uint8_t TruncateToByte(double v) {
-    return static_cast<uint8_t>(static_cast<int>(AtMost(AtLeast(v, 0.0), 255.0)));
+    return static_cast<uint8_t>(FloorNonNegative(AtMost(AtLeast(v, 0.0), 255.0)));
 }
 
 }  // namespace
@@ -499,6 +516,42 @@ void SetVectorBuild(bool enabled) {
     g_vectorBuild = enabled;
 }
 
+#if QV_X86
+namespace {
+
+// Steps 2 and 3 for the whole lattice, the operations of LinearToLab node by
+// node, with the cube roots four at a time.
+void LatticeLabAvx2(const double (&linear)[3][RdtGrid], LatticeLab& lattice) {
+    static double t[3][LatticeNodes + 3], f[3][LatticeNodes + 3];  // whole groups of four
+    int i = 0;
+    for (int ri = 0; ri < RdtGrid; ++ri) {
+        for (int gi = 0; gi < RdtGrid; ++gi) {
+            for (int bi = 0; bi < RdtGrid; ++bi, ++i) {
+                const double R = linear[0][ri], G = linear[1][gi], B = linear[2][bi];
+                t[0][i] = (0.4361 * R + 0.3851 * G + 0.1431 * B) * InvWhiteX;
+                t[1][i] = 0.2225 * R + 0.7169 * G + 0.0606 * B;
+                t[2][i] = (0.0139 * R + 0.0971 * G + 0.7141 * B) / WhiteZ;
+            }
+        }
+    }
+    for (int c = 0; c < 3; ++c) {
+        for (int n = 0; n < LatticeNodes; n += 4) {
+            const int left = EnginePowOneThirdFourAvx2(&t[c][n], &f[c][n]);
+            for (int l = 0; l < 4; ++l) {
+                if (!(t[c][n + l] > 0.008856) || (left >> l & 1)) f[c][n + l] = LabCompand(t[c][n + l]);
+            }
+        }
+    }
+    for (i = 0; i < LatticeNodes; ++i) {
+        lattice.L[i] = 116.0 * f[1][i] - 16.0;
+        lattice.A[i] = 500.0 * (f[0][i] - f[1][i]);
+        lattice.B[i] = 200.0 * (f[1][i] - f[2][i]);
+    }
+}
+
+}  // namespace
+#endif
+
 void BuildRdt(const ColorAdjustment& color) {
     const EngineArithmetic arithmetic;
     PrepareAdjustment(color);
@@ -515,14 +568,21 @@ void BuildRdt(const ColorAdjustment& color) {
             linear[1][n] = Linearise(n * 16, p.GammaGreen);
             linear[2][n] = Linearise(n * 16, p.GammaBlue);
         }
-        int i = 0;
-        for (int ri = 0; ri < RdtGrid; ++ri) {
-            for (int gi = 0; gi < RdtGrid; ++gi) {
-                for (int bi = 0; bi < RdtGrid; ++bi, ++i) {
-                    const LabColor lab = LinearToLab(linear[0][ri], linear[1][gi], linear[2][bi], nullptr);
-                    lattice.L[i] = lab.L;
-                    lattice.A[i] = lab.a;
-                    lattice.B[i] = lab.b;
+#if QV_X86
+        if (UseVectorBuild()) {
+            LatticeLabAvx2(linear, lattice);
+        } else
+#endif
+        {
+            int i = 0;
+            for (int ri = 0; ri < RdtGrid; ++ri) {
+                for (int gi = 0; gi < RdtGrid; ++gi) {
+                    for (int bi = 0; bi < RdtGrid; ++bi, ++i) {
+                        const LabColor lab = LinearToLab(linear[0][ri], linear[1][gi], linear[2][bi], nullptr);
+                        lattice.L[i] = lab.L;
+                        lattice.A[i] = lab.a;
+                        lattice.B[i] = lab.b;
+                    }
                 }
             }
         }

@@ -8,12 +8,26 @@
 #if defined(__SSE2_MATH__)
 #include <xmmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "engine/pow_tables.h"
 
-// No FMA anywhere (the oldest target has none): exact products come from
-// Dekker's splitting. Every operation is a plain double operation, so SSE2
-// and the x87 at double precision give the same bits.
+// The design is that of the pow in glibc and musl, so that the two can be
+// compared side by side: log x from a table of 128 entries indexed by the top
+// bits of x's representation minus LogOffset (the same constant), each entry
+// holding InvC, about 1/c, and log c, so that r = z InvC - 1 is exact; then
+// exp(y log x) as 2^(k/128), from a second table of 128 entries, times a
+// short polynomial. What differs: no FMA anywhere (the oldest target has
+// none), so exact products come from Dekker's splitting; the tables and
+// coefficients are our own (tools/powgen); and Ziv's test sends the results
+// it cannot round with certainty to a double-double path (SlowPow), where
+// those libraries accept an error in the last place.
+//
+// Every operation is a plain double operation in a fixed order, so SSE2 and
+// the x87 at double precision give the same bits: that is why every build
+// makes the same tables.
 
 namespace {
 
@@ -231,6 +245,135 @@ double EnginePowHeld(double x, double y) {
     if (std::fabs(err) + res * FastBound < 0.5 * gap) return ScaleBy(res, xr.Exponent);
     return SlowPow(x, y);
 }
+
+namespace {
+
+constexpr double OneThird = 0.3333333333333333;
+constexpr double Ln2 = 0x1.62e42fefa39efp-1;
+
+// x = 2^(3k) m with m in [2^j, 2^(j+1)), j = 0..2, by the binary exponent E
+// of x (-8..0, index E + 9): 2^(-3k), 2^k and log 2^(3k).
+struct ThirdScale {
+    double Down, Up, LogScale;
+    int J;
+};
+constexpr ThirdScale ThirdScales[10] = {
+    {0.0, 0.0, 0.0, 0},
+    {0x1p9, 0x1p-3, -9 * Ln2, 1},  {0x1p9, 0x1p-3, -9 * Ln2, 2},  {0x1p6, 0x1p-2, -6 * Ln2, 0},
+    {0x1p6, 0x1p-2, -6 * Ln2, 1},  {0x1p6, 0x1p-2, -6 * Ln2, 2},  {0x1p3, 0x1p-1, -3 * Ln2, 0},
+    {0x1p3, 0x1p-1, -3 * Ln2, 1},  {0x1p3, 0x1p-1, -3 * Ln2, 2},  {1.0, 1.0, 0.0, 0},
+};
+
+}  // namespace
+
+double EnginePowOneThirdHeld(double x) {
+    if (!(x >= 0x1p-8 && x < 2.0)) return EnginePowHeld(x, OneThird);
+    const uint32_t high = static_cast<uint32_t>(Bits(x) >> 32);
+    const ThirdScale& scale = ThirdScales[static_cast<int>(high >> 20) - 1023 + 9];
+    const double m = x * scale.Down;  // exact
+    const ThirdSeed& seed = ThirdSeeds[scale.J * 32 + static_cast<int>((high >> 15) & 31u)];
+
+    // u = m^(-1/3): the seed is within 2^-7.5, each step squares the error.
+    double u = seed.InvCbrt;
+    for (int step = 0; step < 3; ++step) u += u * (1.0 - m * (u * u * u)) * OneThird;
+    // t = m^(1/3) within about 2^-50; one more step in double-double:
+    // m - t^3 with t^2 and t^3 exact as hi + lo, divided by 3 t^2 = 3 / u^2.
+    const double t = m * u * u;
+    const DD t2 = TwoProd(t, t);
+    const DD t3 = TwoProd(t2.Hi, t);
+    const double residual = ((m - t3.Hi) - t3.Lo) - t2.Lo * t;
+    const double c = residual * (u * u) * OneThird;
+
+    // The exponent is 1/3 - 2^-54/3: x^y = x^(1/3) (1 - log(x) 2^-54/3), to
+    // well below 2^-100 relative; log x = log m + 3k log 2, log m from the
+    // seed's centre to within 2^-19, which leaves less than 2^-74.
+    const double z = m * seed.InvCenter - 1.0;
+    const double logX = scale.LogScale + seed.LogCenter + (z - 0.5 * z * z);
+    const double tail = c + t * (logX * -0x1.5555555555555p-56);
+    const double res = t + tail;
+    const double err = (t - res) + tail;  // exact
+
+    // Ziv's test as in EnginePowHeld, with the same bound (the error here
+    // is below 2^-74).
+    const double gap = err >= 0.0 ? FromBits(Bits(res) + 1) - res : res - FromBits(Bits(res) - 1);
+    if (std::fabs(err) + res * FastBound < 0.5 * gap) return res * scale.Up;
+    return EnginePowHeld(x, OneThird);
+}
+
+#if defined(__x86_64__)
+namespace {
+
+struct DD4 {
+    __m256d Hi, Lo;
+};
+
+__attribute__((target("avx2"))) inline DD4 TwoProd4(__m256d a, __m256d b) {
+    const __m256d split = _mm256_set1_pd(134217729.0);
+    const __m256d ca = _mm256_mul_pd(split, a), cb = _mm256_mul_pd(split, b);
+    const __m256d ah = _mm256_sub_pd(ca, _mm256_sub_pd(ca, a)), al = _mm256_sub_pd(a, ah);
+    const __m256d bh = _mm256_sub_pd(cb, _mm256_sub_pd(cb, b)), bl = _mm256_sub_pd(b, bh);
+    const __m256d p = _mm256_mul_pd(a, b);
+    const __m256d lo = _mm256_add_pd(
+        _mm256_add_pd(_mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(ah, bh), p), _mm256_mul_pd(ah, bl)),
+                      _mm256_mul_pd(al, bh)),
+        _mm256_mul_pd(al, bl));
+    return {p, lo};
+}
+
+}  // namespace
+
+__attribute__((target("avx2"))) int EnginePowOneThirdFourAvx2(const double* in, double* out) {
+    const __m256d x = _mm256_loadu_pd(in);
+    const __m256d inRange = _mm256_and_pd(_mm256_cmp_pd(x, _mm256_set1_pd(0x1p-8), _CMP_GE_OQ),
+                                          _mm256_cmp_pd(x, _mm256_set1_pd(2.0), _CMP_LT_OQ));
+    const __m256d xs = _mm256_blendv_pd(_mm256_set1_pd(1.0), x, inRange);  // keeps the indexes valid
+    const __m256i high = _mm256_srli_epi64(_mm256_castpd_si256(xs), 32);
+    const __m256i q = _mm256_sub_epi64(_mm256_srli_epi64(high, 20), _mm256_set1_epi64x(1023 - 9));
+    const __m256i q4 = _mm256_slli_epi64(q, 2);  // ThirdScale is four 8-byte words
+    const __m256d down = _mm256_i64gather_pd(&ThirdScales[0].Down, q4, 8);
+    const __m256d up = _mm256_i64gather_pd(&ThirdScales[0].Up, q4, 8);
+    const __m256d logScale = _mm256_i64gather_pd(&ThirdScales[0].LogScale, q4, 8);
+    const __m128i j = _mm256_i64gather_epi32(&ThirdScales[0].J, _mm256_slli_epi64(q, 3), 4);
+    const __m256i seedIndex = _mm256_add_epi64(_mm256_slli_epi64(_mm256_cvtepi32_epi64(j), 5),
+                                               _mm256_and_si256(_mm256_srli_epi64(high, 15), _mm256_set1_epi64x(31)));
+    const __m256i seed3 = _mm256_add_epi64(seedIndex, _mm256_add_epi64(seedIndex, seedIndex));
+    const __m256d invCbrt = _mm256_i64gather_pd(&ThirdSeeds[0].InvCbrt, seed3, 8);
+    const __m256d invCenter = _mm256_i64gather_pd(&ThirdSeeds[0].InvCenter, seed3, 8);
+    const __m256d logCenter = _mm256_i64gather_pd(&ThirdSeeds[0].LogCenter, seed3, 8);
+
+    const __m256d one = _mm256_set1_pd(1.0), third = _mm256_set1_pd(OneThird);
+    const __m256d m = _mm256_mul_pd(xs, down);
+    __m256d u = invCbrt;
+    for (int step = 0; step < 3; ++step) {
+        const __m256d cube = _mm256_mul_pd(_mm256_mul_pd(u, u), u);
+        u = _mm256_add_pd(u, _mm256_mul_pd(_mm256_mul_pd(u, _mm256_sub_pd(one, _mm256_mul_pd(m, cube))), third));
+    }
+    const __m256d t = _mm256_mul_pd(_mm256_mul_pd(m, u), u);
+    const DD4 t2 = TwoProd4(t, t);
+    const DD4 t3 = TwoProd4(t2.Hi, t);
+    const __m256d residual =
+        _mm256_sub_pd(_mm256_sub_pd(_mm256_sub_pd(m, t3.Hi), t3.Lo), _mm256_mul_pd(t2.Lo, t));
+    const __m256d c = _mm256_mul_pd(_mm256_mul_pd(residual, _mm256_mul_pd(u, u)), third);
+    const __m256d z = _mm256_sub_pd(_mm256_mul_pd(m, invCenter), one);
+    const __m256d logX = _mm256_add_pd(_mm256_add_pd(logScale, logCenter),
+                                       _mm256_sub_pd(z, _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(0.5), z), z)));
+    const __m256d tail =
+        _mm256_add_pd(c, _mm256_mul_pd(t, _mm256_mul_pd(logX, _mm256_set1_pd(-0x1.5555555555555p-56))));
+    const __m256d res = _mm256_add_pd(t, tail);
+    const __m256d err = _mm256_add_pd(_mm256_sub_pd(t, res), tail);
+
+    const __m256i resBits = _mm256_castpd_si256(res);
+    const __m256d above = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_add_epi64(resBits, _mm256_set1_epi64x(1))), res);
+    const __m256d below = _mm256_sub_pd(res, _mm256_castsi256_pd(_mm256_sub_epi64(resBits, _mm256_set1_epi64x(1))));
+    const __m256d gap = _mm256_blendv_pd(below, above, _mm256_cmp_pd(err, _mm256_setzero_pd(), _CMP_GE_OQ));
+    const __m256d absErr = _mm256_andnot_pd(_mm256_set1_pd(-0.0), err);
+    const __m256d sure = _mm256_cmp_pd(_mm256_add_pd(absErr, _mm256_mul_pd(res, _mm256_set1_pd(FastBound))),
+                                       _mm256_mul_pd(_mm256_set1_pd(0.5), gap), _CMP_LT_OQ);
+    const __m256d done = _mm256_and_pd(sure, inRange);
+    _mm256_maskstore_pd(out, _mm256_castpd_si256(done), _mm256_mul_pd(res, up));
+    return ~_mm256_movemask_pd(done) & 15;
+}
+#endif
 
 double EnginePow(double x, double y) {
     const EngineArithmetic arithmetic;

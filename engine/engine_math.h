@@ -16,6 +16,20 @@ double EnginePow(double x, double y);
 // loops): without one, the x87 at 64-bit precision gives wrong results.
 double EnginePowHeld(double x, double y);
 
+// EnginePowHeld(x, 0.3333333333333333), the same bits, for the engine's Lab
+// cube roots: from an inverse cube root by Newton's method instead of a
+// logarithm and an exponential, several times cheaper. Results it cannot
+// round with certainty, and x outside [2^-8, 2), take the general path.
+double EnginePowOneThirdHeld(double x);
+
+#if defined(__x86_64__)
+// The same for four values at once with AVX2 (the caller checks that the
+// processor has it): the very operations in vector lanes. Returns a mask of
+// the lanes it left to EnginePowOneThirdHeld (bit n for x[n]); out[n] of
+// those is not set.
+int EnginePowOneThirdFourAvx2(const double* x, double* out);
+#endif
+
 // For the lifetime of the holder, arithmetic on doubles rounds to nearest with
 // a 53-bit significand: on the x87 the precision control is set to double
 // (the host process may run it at 64 bits), with SSE the rounding mode is set

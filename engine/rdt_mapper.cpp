@@ -1,8 +1,13 @@
 #include "engine/rdt_mapper.h"
 
+#include <array>
 #include <cstring>
 
 #include "engine/color_engine.h"
+
+#if defined(__i386__)
+#include <cpuid.h>
+#endif
 
 #if defined(__x86_64__) || defined(__i386__)
 #define QV_X86 1
@@ -21,16 +26,91 @@ namespace {
 
 constexpr int QuadPlane = 16 * 16 * 3;  // quads per red lattice index
 
+// The plain kernel interpolates blue, then green, then red, each stage as
+// 16 lower + f (upper - lower): the weights of MapThroughTable factor as
+// (16 - f, f) per axis, so the integer sum is the same, with 21
+// multiplications instead of 36.
 template <bool Bgr>
-void MapRowScalar(const uint8_t* table, const uint32_t*, const uint8_t* src, uint8_t* dst, size_t pixels) {
+void MapRowScalar(const uint8_t* table, const void*, const uint8_t* src, uint8_t* dst, size_t pixels) {
     constexpr int R = Bgr ? 2 : 0;
     constexpr int B = Bgr ? 0 : 2;
+    constexpr int NextB = 3, NextG = 17 * 3, NextR = 17 * 17 * 3;
     for (size_t i = 0; i < pixels; ++i, src += 3, dst += 3) {
-        uint8_t r, g, b;
-        MapThroughTable(table, src[R], src[1], src[B], &r, &g, &b);
-        dst[R] = r;
-        dst[1] = g;
-        dst[B] = b;
+        const unsigned r = src[R], g = src[1], b = src[B];
+        const int fr = static_cast<int>(r & 15u), fg = static_cast<int>(g & 15u), fb = static_cast<int>(b & 15u);
+        const uint8_t* e = table + (((r >> 4) * 17u + (g >> 4)) * 17u + (b >> 4)) * 3u;
+        uint8_t out[3];
+        for (int c = 0; c < 3; ++c, ++e) {
+            const int b00 = 16 * e[0] + fb * (e[NextB] - e[0]);
+            const int b01 = 16 * e[NextG] + fb * (e[NextG + NextB] - e[NextG]);
+            const int b10 = 16 * e[NextR] + fb * (e[NextR + NextB] - e[NextR]);
+            const int b11 = 16 * e[NextR + NextG] + fb * (e[NextR + NextG + NextB] - e[NextR + NextG]);
+            const int g0 = 16 * b00 + fg * (b01 - b00);
+            const int g1 = 16 * b10 + fg * (b11 - b10);
+            out[c] = static_cast<uint8_t>((16 * g0 + fr * (g1 - g0)) >> 12);
+        }
+        dst[R] = out[0];
+        dst[1] = out[1];
+        dst[B] = out[2];
+    }
+}
+
+// The Pentium's integer multiply takes 9 clocks and does not pipeline; its
+// FPU multiplies do. The FPU kernel forms the same sums in floats as
+// (16 - f) lower + f upper per axis: every product and sum is an integer
+// below 2^24, exact in a float at whatever precision the caller left the
+// x87 in, so the result equals the integer one bit for bit.
+struct FpuWeight {
+    float Lower, Upper;
+};
+
+constexpr std::array<FpuWeight, 16> FpuWeights = [] {
+    std::array<FpuWeight, 16> w{};
+    for (int f = 0; f < 16; ++f) w[f] = {static_cast<float>(16 - f), static_cast<float>(f)};
+    return w;
+}();
+
+constexpr std::array<float, 256> ByteFloats = [] {
+    std::array<float, 256> v{};
+    for (int i = 0; i < 256; ++i) v[i] = static_cast<float>(i);
+    return v;
+}();
+
+// v is an integer: the conversion is exact in any rounding mode, so on the
+// x87 a plain fistp does it (a C++ conversion would switch the mode twice).
+inline int IntegerOf(float v) {
+#if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE_MATH__)
+    int n;
+    __asm__("fistpl %0" : "=m"(n) : "t"(v) : "st");
+    return n;
+#else
+    return static_cast<int>(v);
+#endif
+}
+
+template <bool Bgr>
+void MapRowFpu(const uint8_t*, const void* prepared, const uint8_t* src, uint8_t* dst, size_t pixels) {
+    constexpr int R = Bgr ? 2 : 0;
+    constexpr int B = Bgr ? 0 : 2;
+    constexpr int NextB = 3, NextG = 17 * 3, NextR = 17 * 17 * 3;
+    const float* table = static_cast<const float*>(prepared);
+    for (size_t i = 0; i < pixels; ++i, src += 3, dst += 3) {
+        const unsigned r = src[R], g = src[1], b = src[B];
+        const FpuWeight wr = FpuWeights[r & 15u], wg = FpuWeights[g & 15u], wb = FpuWeights[b & 15u];
+        const float* e = table + (((r >> 4) * 17u + (g >> 4)) * 17u + (b >> 4)) * 3u;
+        uint8_t out[3];
+        for (int c = 0; c < 3; ++c, ++e) {
+            const float b00 = wb.Lower * e[0] + wb.Upper * e[NextB];
+            const float b01 = wb.Lower * e[NextG] + wb.Upper * e[NextG + NextB];
+            const float b10 = wb.Lower * e[NextR] + wb.Upper * e[NextR + NextB];
+            const float b11 = wb.Lower * e[NextR + NextG] + wb.Upper * e[NextR + NextG + NextB];
+            const float g0 = wg.Lower * b00 + wg.Upper * b01;
+            const float g1 = wg.Lower * b10 + wg.Upper * b11;
+            out[c] = static_cast<uint8_t>(IntegerOf(wr.Lower * g0 + wr.Upper * g1) >> 12);
+        }
+        dst[R] = out[0];
+        dst[1] = out[1];
+        dst[B] = out[2];
     }
 }
 
@@ -68,8 +148,9 @@ __attribute__((target("sse4.1"))) inline __m128i LoadMask128(const ShuffleMask& 
 }
 
 template <bool Bgr>
-__attribute__((target("sse4.1"))) void MapRowSse41(const uint8_t* table, const uint32_t* quads, const uint8_t* src,
+__attribute__((target("sse4.1"))) void MapRowSse41(const uint8_t* table, const void* prepared, const uint8_t* src,
                                                    uint8_t* dst, size_t pixels) {
+    const uint32_t* quads = static_cast<const uint32_t*>(prepared);
     static constexpr ShuffleMask RedMask = ChannelMask(0, Bgr ? 2 : 0);
     static constexpr ShuffleMask GreenMask = ChannelMask(0, 1);
     static constexpr ShuffleMask BlueMask = ChannelMask(0, Bgr ? 0 : 2);
@@ -121,7 +202,7 @@ __attribute__((target("sse4.1"))) void MapRowSse41(const uint8_t* table, const u
         const int32_t rest = _mm_extract_epi32(packed, 2);
         std::memcpy(dst + 8, &rest, 4);
     }
-    MapRowScalar<Bgr>(table, quads, src, dst, pixels - i);
+    MapRowScalar<Bgr>(table, prepared, src, dst, pixels - i);
 }
 
 __attribute__((target("avx2"))) inline __m256i LoadMask256(const ShuffleMask& low, const ShuffleMask& high) {
@@ -131,8 +212,9 @@ __attribute__((target("avx2"))) inline __m256i LoadMask256(const ShuffleMask& lo
 }
 
 template <bool Bgr>
-__attribute__((target("avx2"))) void MapRowAvx2(const uint8_t* table, const uint32_t* quads, const uint8_t* src,
+__attribute__((target("avx2"))) void MapRowAvx2(const uint8_t* table, const void* prepared, const uint8_t* src,
                                                 uint8_t* dst, size_t pixels) {
+    const uint32_t* quads = static_cast<const uint32_t*>(prepared);
     // Eight pixels are 24 bytes: the low lane loads bytes 0..15 (pixels 0..3
     // at 0), the high lane bytes 8..23 (pixels 4..7 at 4). No byte beyond the
     // eight pixels is read or written.
@@ -185,7 +267,7 @@ __attribute__((target("avx2"))) void MapRowAvx2(const uint8_t* table, const uint
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm256_castsi256_si128(joined));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 16), _mm256_extracti128_si256(joined, 1));
     }
-    MapRowSse41<Bgr>(table, quads, src, dst, pixels - i);
+    MapRowSse41<Bgr>(table, prepared, src, dst, pixels - i);
 }
 
 #endif  // QV_X86
@@ -209,6 +291,7 @@ void SetVectorRegistersSaved(bool saved) {
 bool MapKernelSupported(MapKernel kernel) {
     switch (kernel) {
     case MapKernel::Scalar:
+    case MapKernel::Fpu:
         return true;
 #if QV_X86
     case MapKernel::Sse41:
@@ -223,10 +306,25 @@ bool MapKernelSupported(MapKernel kernel) {
     }
 }
 
+namespace {
+
+// The Pentium (family 5, with or without MMX): a slow integer multiply.
+bool SlowIntegerMultiply() {
+#if defined(__i386__)
+    unsigned a, b, c, d;
+    return __get_cpuid(1, &a, &b, &c, &d) && ((a >> 8) & 15u) == 5;
+#else
+    return false;
+#endif
+}
+
+}  // namespace
+
 MapKernel BestMapKernel() {
+    static const MapKernel plain = SlowIntegerMultiply() ? MapKernel::Fpu : MapKernel::Scalar;
     return MapKernelSupported(MapKernel::Avx2)    ? MapKernel::Avx2
            : MapKernelSupported(MapKernel::Sse41) ? MapKernel::Sse41
-                                                  : MapKernel::Scalar;
+                                                  : plain;
 }
 
 const char* MapKernelName(MapKernel kernel) {
@@ -235,14 +333,28 @@ const char* MapKernelName(MapKernel kernel) {
         return "avx2";
     case MapKernel::Sse41:
         return "sse4.1";
+    case MapKernel::Fpu:
+        return "fpu";
     default:
         return "scalar";
     }
 }
 
 RdtMapper::RdtMapper(const uint8_t* rdt, MapKernel kernel)
-    : quads_(static_cast<size_t>(RdtGrid) * QuadPlane), kernel_(MapKernelSupported(kernel) ? kernel : BestMapKernel()) {
+    : kernel_(MapKernelSupported(kernel) ? kernel : BestMapKernel()) {
     std::memcpy(table_, rdt, RdtBytes);
+    rgb_ = MapRowScalar<false>;
+    bgr_ = MapRowScalar<true>;
+    if (kernel_ == MapKernel::Scalar) return;  // the plain kernel reads the table itself
+    if (kernel_ == MapKernel::Fpu) {
+        wide_.resize(RdtBytes);
+        for (size_t i = 0; i < RdtBytes; ++i) wide_[i] = ByteFloats[rdt[i]];
+        rgb_ = MapRowFpu<false>;
+        bgr_ = MapRowFpu<true>;
+        return;
+    }
+
+    quads_.resize(static_cast<size_t>(RdtGrid) * QuadPlane);
     auto entry = [rdt](int ri, int gi, int bi, int c) -> uint32_t { return rdt[((ri * 17 + gi) * 17 + bi) * 3 + c]; };
     uint32_t* q = quads_.data();
     for (int ri = 0; ri < RdtGrid; ++ri) {
@@ -267,19 +379,18 @@ RdtMapper::RdtMapper(const uint8_t* rdt, MapKernel kernel)
         break;
 #endif
     default:
-        rgb_ = MapRowScalar<false>;
-        bgr_ = MapRowScalar<true>;
         break;
     }
 }
 
 void RdtMapper::MapRgb(const uint8_t* src, uint8_t* dst, size_t pixels) const {
-    rgb_(table_, quads_.data(), src, dst, pixels);
+    rgb_(table_, Prepared(), src, dst, pixels);
 }
 
 void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t dstStride, size_t width,
                            size_t height) const {
-    for (size_t y = 0; y < height; ++y, src += srcStride, dst += dstStride) bgr_(table_, quads_.data(), src, dst, width);
+    const void* prepared = Prepared();
+    for (size_t y = 0; y < height; ++y, src += srcStride, dst += dstStride) bgr_(table_, prepared, src, dst, width);
 }
 
 void MapRgbThroughRdt(const uint8_t* src, uint8_t* dst, size_t pixels) {

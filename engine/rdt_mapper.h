@@ -1,6 +1,7 @@
 // Maps whole images through a rendering data table, with results identical to
 // MapThroughTable for every color. Uses SSE4.1 or AVX2 when the processor has
-// them (chosen at run time), plain C++ otherwise.
+// them (chosen at run time), plain C++ otherwise: on the FPU for the Pentium,
+// whose integer multiply is slow, in integers for the rest.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +10,7 @@
 
 #include "ui/common/records.h"
 
-enum class MapKernel { Scalar, Sse41, Avx2 };
+enum class MapKernel { Scalar, Fpu, Sse41, Avx2 };
 
 // Whether the system saves the vector registers when it switches tasks: the
 // processor's bits alone do not say it (Windows 95 runs processors with SSE
@@ -38,14 +39,21 @@ public:
     MapKernel Kernel() const { return kernel_; }
 
 private:
-    using RowFunction = void (*)(const uint8_t* table, const uint32_t* quads, const uint8_t* src, uint8_t* dst,
+    const void* Prepared() const {
+        return kernel_ == MapKernel::Fpu ? static_cast<const void*>(wide_.data()) : quads_.data();
+    }
+
+    // prepared: the kernel's own copy of the table (quads_ or wide_), if any.
+    using RowFunction = void (*)(const uint8_t* table, const void* prepared, const uint8_t* src, uint8_t* dst,
                                  size_t pixels);
 
     uint8_t table_[RdtBytes];
     // Per lattice node with green and blue below 16, per channel: the 2 x 2
     // green-blue neighbourhood as four bytes, so that one 32-bit load brings
-    // four of a pixel's eight corners.
+    // four of a pixel's eight corners. Made for the vector kernels only.
     std::vector<uint32_t> quads_;
+    // The table as floats, for the FPU kernel only.
+    std::vector<float> wide_;
     MapKernel kernel_;
     RowFunction rgb_;
     RowFunction bgr_;

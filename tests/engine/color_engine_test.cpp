@@ -145,6 +145,41 @@ TEST(EnginePow, RoundsToNearestAndAnswersTheEdges) {
     EXPECT_TRUE(std::isnan(EnginePow(std::nan(""), 0.5)));
 }
 
+// The one-third entry gives the general power's bits: densely over the Lab
+// range, at the binade and seed-interval edges where its scaling and seeds
+// change, and on the two near-midpoint cube roots above, which it must pass
+// on to the general path.
+TEST(EnginePow, OneThirdEntryGivesTheGeneralPowersBits) {
+    const EngineArithmetic arithmetic;
+    constexpr double Third = 0.3333333333333333;
+    std::vector<double> xs = {0x1.d1f018454d777p-3, 0x1.55b9c5bfef981p-1, 0.125, 1.0, 0.008856, 1.1, 0.0, 2.0, 3.0};
+    for (int e = -8; e <= 0; ++e) {
+        for (int i = 0; i <= 32; ++i) {
+            const double edge = std::ldexp(1.0 + i / 32.0, e);
+            xs.insert(xs.end(), {edge, std::nextafter(edge, 0.0), std::nextafter(edge, 4.0)});
+        }
+    }
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> lab(0.008856, 1.1);
+    for (int i = 0; i < 200000; ++i) xs.push_back(lab(rng));
+    for (double x : xs) ASSERT_EQ(EnginePowOneThirdHeld(x), EnginePowHeld(x, Third)) << std::hexfloat << x;
+#if defined(__x86_64__)
+    // The four-lane form: the same bits in every lane it does, and nearly all.
+    if (!__builtin_cpu_supports("avx2")) return;
+    size_t done = 0;
+    for (size_t i = 0; i + 4 <= xs.size(); i += 4) {
+        double out[4];
+        const int left = EnginePowOneThirdFourAvx2(&xs[i], out);
+        for (int l = 0; l < 4; ++l) {
+            if (left >> l & 1) continue;
+            ++done;
+            ASSERT_EQ(out[l], EnginePowHeld(xs[i + l], Third)) << std::hexfloat << xs[i + l];
+        }
+    }
+    EXPECT_GT(done, xs.size() * 99 / 100);
+#endif
+}
+
 // A caller running another rounding mode gets the same table, and its mode
 // back.
 TEST(ColorEngine, CallersRoundingModeChangesNothing) {

@@ -1,8 +1,9 @@
 // A literal, node-by-node evaluation of the color adjustment chain, written
 // step by step with nothing precomputed: the yardstick that the engine's table
 // build must match byte for byte (tests) and beat (benchmarks). Its power
-// function and rounding are the engine's, as on every build, so that it gives
-// the same bytes everywhere.
+// function and rounding are the engine's by default, as on every build, so
+// that it gives the same bytes everywhere; the benchmarks give it the C
+// library's pow, as its yardstick.
 #pragma once
 
 #include <cmath>
@@ -52,8 +53,11 @@ inline Parameters Prepare(const ColorAdjustment& c) {
     return p;
 }
 
+using PowFunction = double (*)(double, double);
+
+template <PowFunction Pow>
 inline double Compand(double t) {
-    if (t > 0.008856) return EnginePowHeld(t, 0.3333333333333333);
+    if (t > 0.008856) return Pow(t, 0.3333333333333333);
     return 7.787 * t + 0.13793103448275862;
 }
 
@@ -87,21 +91,22 @@ inline void LabToDevice(const uint8_t* table, double L, double a, double b, doub
     }
 }
 
+template <PowFunction Pow = EnginePowHeld>
 inline void Node(const Parameters& p, int r, int g, int b, double out[3]) {
     const EngineArithmetic arithmetic;
-    const double R = EnginePowHeld(r * 0.00392156862745098, 2.2 / p.GammaRed);
-    const double G = EnginePowHeld(g * 0.00392156862745098, 2.2 / p.GammaGreen);
-    const double B = EnginePowHeld(b * 0.00392156862745098, 2.2 / p.GammaBlue);
+    const double R = Pow(r * 0.00392156862745098, 2.2 / p.GammaRed);
+    const double G = Pow(g * 0.00392156862745098, 2.2 / p.GammaGreen);
+    const double B = Pow(b * 0.00392156862745098, 2.2 / p.GammaBlue);
     const double X = 0.4361 * R + 0.3851 * G + 0.1431 * B;
     const double Y = 0.2225 * R + 0.7169 * G + 0.0606 * B;
     const double Z = 0.0139 * R + 0.0971 * G + 0.7141 * B;
-    const double fx = Compand(X * 1.0370216737529814);
-    const double fy = Compand(Y);
-    const double fz = Compand(Z / 0.8251);
+    const double fx = Compand<Pow>(X * 1.0370216737529814);
+    const double fy = Compand<Pow>(Y);
+    const double fz = Compand<Pow>(Z / 0.8251);
     double L = 116.0 * fy - 16.0;
     double a = 500.0 * (fx - fy);
     double bb = 200.0 * (fy - fz);
-    if (p.Exponent != 1.0) L = 100.0 * EnginePowHeld(L * 0.01, p.Exponent);
+    if (p.Exponent != 1.0) L = 100.0 * Pow(L * 0.01, p.Exponent);
     if (p.Blend != 1.0) {
         const double c = L * 0.01;
         L = L * (p.Blend + (3.0 * c - 2.0 * c * c) * (1.0 - p.Blend));
@@ -127,6 +132,7 @@ inline void Node(const Parameters& p, int r, int g, int b, double out[3]) {
     LabToDevice(p.Table, L, a, bb, out);
 }
 
+template <PowFunction Pow = EnginePowHeld>
 inline void BuildTable(const ColorAdjustment& c, uint8_t out[RdtBytes]) {
     const Parameters p = Prepare(c);
     size_t at = 0;
@@ -134,7 +140,7 @@ inline void BuildTable(const ColorAdjustment& c, uint8_t out[RdtBytes]) {
         for (int g = 0; g <= 256; g += 16) {
             for (int b = 0; b <= 256; b += 16) {
                 double d[3];
-                Node(p, r, g, b, d);
+                Node<Pow>(p, r, g, b, d);
                 for (int k = 0; k < 3; ++k) out[at++] = static_cast<uint8_t>(static_cast<int>(d[k]));
             }
         }

@@ -3,10 +3,15 @@
 computed with 60 significant digits and printed as hexadecimal doubles.
 
     python3 tools/powgen/pow_tables.py > engine/pow_tables.h
+    python3 tools/powgen/pow_tables.py --check engine/pow_tables.h
+
+With --check it writes nothing and fails when the file differs from what it
+would write (a test runs it so).
 """
 from decimal import Decimal, getcontext
 from fractions import Fraction
 import struct
+import sys
 
 getcontext().prec = 60
 
@@ -152,5 +157,29 @@ for n in range(0, 12):
     w('    {%s, %s},' % (hexf(hi), hexf(lo)))
 w('};')
 w('')
+
+# Seeds of the power with y = the double nearest 1/3, over m in [1, 8):
+# interval 32 j + i is 2^j [1 + i/32, 1 + (i+1)/32), its centre c; per
+# interval c^(-1/3), 1/c and log c, each rounded to the nearest double.
+w('struct ThirdSeed {')
+w('    double InvCbrt, InvCenter, LogCenter;')
+w('};')
+w('constexpr ThirdSeed ThirdSeeds[96] = {')
+for j in range(3):
+    for i in range(32):
+        center = Decimal(2 ** j) * (1 + (Decimal(i) + Decimal('0.5')) / 32)
+        log_center = center.ln()
+        w('    {%s, %s, %s},' % (hexf(rn((log_center / -3).exp())), hexf(rn(1 / center)), hexf(rn(log_center))))
+w('};')
+w('')
 w('}  // namespace qvpow')
-print('\n'.join(out))
+text = '\n'.join(out) + '\n'
+if len(sys.argv) == 3 and sys.argv[1] == '--check':
+    with open(sys.argv[2]) as f:
+        if f.read() != text:
+            raise SystemExit('%s differs from what tools/powgen/pow_tables.py writes' % sys.argv[2])
+    print('%s is what tools/powgen/pow_tables.py writes' % sys.argv[2])
+elif len(sys.argv) == 1:
+    sys.stdout.write(text)
+else:
+    raise SystemExit(__doc__)
