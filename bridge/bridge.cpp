@@ -16,23 +16,29 @@ WORD WINAPI QvPageCall(SEGPTR16 message16, SEGPTR16 current16, SEGPTR16 defaults
 void WINAPI QvTableCall(SEGPTR16 color16, SEGPTR16 table16);
 
 #if defined(_M_IX86) || defined(__i386__)
-// The platform's targets, the data block and the target table are in
-// thunk_entries_i686.S, with the name of the partner's data block.
+// The platform's targets, the data block, the partner's name and the target
+// table are in thunk_entries_i686.S.
 extern ThunkDataSL32 QV3810T2_ThunkData32;
 extern const char QvPartnerDataName[];
+#define QV_PARTNER_DATA_NAME QvPartnerDataName
 #else
 // The stand-in calls a target with the frame base as its argument.
 DWORD WINAPI PageEntry(const BYTE* frame);
 DWORD WINAPI TableEntry(const BYTE* frame);
 
+// The table lies at the block's offset from the partner's name, as on the
+// 32-bit platform.
 struct BridgeThunkData {
     ThunkDataSL32 Data;
+    char PartnerName[16];
     ThunkTarget Targets[2];  // entry 0 the table, entry 1 the page
 };
 __declspec(dllexport) BridgeThunkData QV3810T2_ThunkData32 = {
-    {{'S', 'L', '0', '1'}, 2259, {0, 0}, {'L', 'B', '0', '1'}, {0, 0, 0}, offsetof(BridgeThunkData, Targets)},
+    {{'S', 'L', '0', '1'}, 2259, {0, 0}, {'L', 'B', '0', '1'}, {0, 0, 0},
+     offsetof(BridgeThunkData, Targets) - offsetof(BridgeThunkData, PartnerName)},
+    "PK_ThunkData16",
     {TableEntry, PageEntry}};
-const char QvPartnerDataName[] = "PK_ThunkData16";
+#define QV_PARTNER_DATA_NAME QV3810T2_ThunkData32.PartnerName
 #endif
 }
 
@@ -98,10 +104,7 @@ WORD WINAPI QvPageCall(SEGPTR16 message16, SEGPTR16 current16, SEGPTR16 defaults
     unmap[3] = current16;
     auto* current = static_cast<PrintSettings*>(MapSLFix(current16));
 
-    K32Thk1632Prolog();
     DWORD result = static_cast<DWORD>(Dispatch(message, current, defaults));
-    K32Thk1632Epilog();
-
     WORD folded = LOWORD(result) | HIWORD(result);
     UnMapSLFixArray(unmap, 4);
     return folded;
@@ -113,9 +116,7 @@ void WINAPI QvTableCall(SEGPTR16 color16, SEGPTR16 table16) {
     auto* table = static_cast<uint8_t*>(MapSLFix(table16));
     auto* color = static_cast<const ColorAdjustment*>(MapSLFix(color16));
 
-    K32Thk1632Prolog();
     if (InitCallerFramework() && color && table) MakeRdt(color, table);
-    K32Thk1632Epilog();
 
     UnMapSLFixArray(unmap, 2);
 }
@@ -127,10 +128,19 @@ static SEGPTR16 FrameArg(const BYTE* frame, int offset) {
     return value;
 }
 
-DWORD WINAPI PageEntry(const BYTE* frame) { return QvPageCall(FrameArg(frame, 30), FrameArg(frame, 26), FrameArg(frame, 22)); }
+// Like the platform's targets, each brackets its call with the prologue and
+// the epilogue.
+DWORD WINAPI PageEntry(const BYTE* frame) {
+    K32Thk1632Prolog();
+    DWORD result = QvPageCall(FrameArg(frame, 30), FrameArg(frame, 26), FrameArg(frame, 22));
+    K32Thk1632Epilog();
+    return result;
+}
 
 DWORD WINAPI TableEntry(const BYTE* frame) {
+    K32Thk1632Prolog();
     QvTableCall(FrameArg(frame, 26), FrameArg(frame, 22));
+    K32Thk1632Epilog();
     return 0;
 }
 #endif
@@ -139,7 +149,7 @@ DWORD WINAPI TableEntry(const BYTE* frame) {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     // The thunk's result does not decide the load.
-    ThunkConnect32(reinterpret_cast<ThunkDataSL32*>(&QV3810T2_ThunkData32), QvPartnerDataName, "QV3810T1.DLL",
+    ThunkConnect32(reinterpret_cast<ThunkDataSL32*>(&QV3810T2_ThunkData32), QV_PARTNER_DATA_NAME, "QV3810T1.DLL",
                    "QV3810T2.DLL", instance, reason);
     return TRUE;
 }

@@ -10,6 +10,9 @@ function(qv_shipped_dll target)
   # The runtime pieces built for the Pentium (runtime/) come first, so that
   # the linker takes none of the archives' members they replace.
   target_link_libraries(${target} PRIVATE qv_pentium_runtime)
+  # The runtime's import slot of CreateSemaphoreW is ours (runtime/unnamed_semaphores.cpp):
+  # asked for from the start, it comes from the first library that has it.
+  target_link_options(${target} PRIVATE -Wl,--undefined=__imp__CreateSemaphoreW@16)
   target_link_options(${target} PRIVATE -Wl,--disable-runtime-pseudo-reloc
     -Wl,--major-os-version,4,--minor-os-version,0,--major-subsystem-version,4,--minor-subsystem-version,0)
   add_custom_command(TARGET ${target} POST_BUILD

@@ -15,24 +15,89 @@ DWORD __cdecl QvEnterThunkTarget(const void* target, BYTE* frame, LONG* popped);
 
 namespace {
 
+typedef BOOL(WINAPI* ConnectFunction)(ThunkDataSL32*, LPCSTR, LPCSTR, LPCSTR, HINSTANCE, DWORD);
+
 ThunkConnectRecord g_connection;
 ThunkCounters g_counters;
+ConnectFunction g_platformConnect;
+const ThunkDataSL32* g_data;
+const char* g_partnerName;
 
-// The bridge's data block, and its target table as ThunkConnect32 finds it.
-const DWORD* TargetTable() {
-    HMODULE bridge = GetModuleHandleA("QV3810T2.dll");
-    auto* data = bridge ? reinterpret_cast<const ThunkDataSL32*>(GetProcAddress(bridge, "QV3810T2_ThunkData32"))
-                        : nullptr;
+// Notes what the bridge gives ThunkConnect32, and passes the call on.
+BOOL WINAPI RecordConnect(ThunkDataSL32* data, LPCSTR thunkData16, LPCSTR module16, LPCSTR module32,
+                          HINSTANCE instance, DWORD reason) {
     ThunkConnectRecord& c = g_connection;
-    c = {};
-    if (!data) return nullptr;
-    memcpy(c.Signature, data->Signature, 4);
-    c.Checksum = data->Checksum;
-    c.Instance = bridge;
-    c.Connected = memcmp(data->Signature, "SL01", 4) == 0 && memcmp(data->LateBinding, "LB01", 4) == 0 &&
-                  data->TargetTableOffset >= sizeof *data;
-    return c.Connected ? reinterpret_cast<const DWORD*>(reinterpret_cast<const BYTE*>(data) + data->TargetTableOffset)
-                       : nullptr;
+    if (data) {
+        memcpy(c.Signature, data->Signature, 4);
+        c.Checksum = data->Checksum;
+    }
+    lstrcpynA(c.ThunkData16, thunkData16 ? thunkData16 : "", sizeof c.ThunkData16);
+    lstrcpynA(c.Module16, module16 ? module16 : "", sizeof c.Module16);
+    lstrcpynA(c.Module32, module32 ? module32 : "", sizeof c.Module32);
+    c.Instance = instance;
+    c.LastReason = reason;
+    if (reason < 4) ++c.Reasons[reason];
+    g_data = data;
+    g_partnerName = thunkData16;
+    return g_platformConnect(data, thunkData16, module16, module32, instance, reason);
+}
+
+// The module's import slot of KERNEL32's `name`.
+void** KernelImportSlot(HMODULE module, const char* name) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "KERNEL32.dll") != 0) continue;
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<void**>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots)
+            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
+                lstrcmpA(reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, name) ==
+                    0)
+                return slots;
+    }
+    return nullptr;
+}
+
+DWORD WINAPI NoWork(LPVOID) { return 0; }
+
+// The bridge's target table, found as the platform finds it: the data
+// block's offset added to the partner's name that the bridge gives
+// ThunkConnect32. The bridge calls it for every reason; a thread started
+// while a recorder sits in the bridge's import slot shows both.
+const DWORD* ConnectBridge(HMODULE bridge) {
+    g_connection = {};
+    g_data = nullptr;
+    g_partnerName = nullptr;
+    void** slot = KernelImportSlot(bridge, "ThunkConnect32");
+    DWORD protection;
+    if (!slot || !VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection)) return nullptr;
+    g_platformConnect = reinterpret_cast<ConnectFunction>(*slot);
+    *slot = reinterpret_cast<void*>(RecordConnect);
+    HANDLE thread = CreateThread(nullptr, 0, NoWork, nullptr, 0, nullptr);
+    if (thread) {
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+    }
+    *slot = reinterpret_cast<void*>(g_platformConnect);
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+
+    ThunkConnectRecord& c = g_connection;
+    c.Connected = g_data && g_partnerName && memcmp(g_data->Signature, "SL01", 4) == 0 &&
+                  memcmp(g_data->LateBinding, "LB01", 4) == 0;
+    return c.Connected ? reinterpret_cast<const DWORD*>(g_partnerName + g_data->TargetTableOffset) : nullptr;
+}
+
+const DWORD* TargetTable() {
+    static HMODULE s_bridge;
+    static const DWORD* s_table;
+    HMODULE bridge = GetModuleHandleA("QV3810T2.dll");
+    if (bridge != s_bridge) {
+        s_bridge = bridge;
+        s_table = bridge ? ConnectBridge(bridge) : nullptr;
+    }
+    return s_table;
 }
 
 }  // namespace

@@ -60,15 +60,14 @@ BOOL WINAPI ThunkConnect32(ThunkDataSL32* data, LPCSTR thunkData16, LPCSTR modul
     if (reason < 4) ++c.Reasons[reason];
 
     bool valid = data && memcmp(data->Signature, "SL01", 4) == 0 && data->Checksum == PartnerChecksum &&
-                 memcmp(data->LateBinding, "LB01", 4) == 0 && data->TargetTableOffset >= sizeof *data &&
-                 NameIs(thunkData16, PartnerData) && NameIs(module16, PartnerModule) && NameIs(module32, TargetModule);
+                 memcmp(data->LateBinding, "LB01", 4) == 0 && NameIs(thunkData16, PartnerData) &&
+                 NameIs(module16, PartnerModule) && NameIs(module32, TargetModule);
     switch (reason) {
     case DLL_PROCESS_ATTACH:
-        // The target table lies at the offset the data block gives.
+        // The target table lies at the block's offset from the name it was
+        // given, as the platform finds it.
         c.Connected = valid;
-        g_targets = valid ? reinterpret_cast<const ThunkTarget*>(reinterpret_cast<const BYTE*>(data) +
-                                                                 data->TargetTableOffset)
-                          : nullptr;
+        g_targets = valid ? reinterpret_cast<const ThunkTarget*>(thunkData16 + data->TargetTableOffset) : nullptr;
         return valid;
     case DLL_PROCESS_DETACH:
         c.Connected = FALSE;

@@ -8,7 +8,8 @@ typedef DWORD SEGPTR16;  // a 16:16 pointer: selector in the high half
 
 // The 32-bit half of a 16-to-32 flat thunk, in writable data. ThunkConnect32
 // stores the partner's data in the second reserved word and finds the
-// target table at TargetTableOffset.
+// target table TargetTableOffset bytes from the name of the partner's block
+// that it is given (not from this block).
 struct ThunkDataSL32 {
     char Signature[4];    // "SL01"
     DWORD Checksum;       // equals the checksum of the 16-bit partner's block

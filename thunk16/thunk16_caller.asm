@@ -213,8 +213,8 @@ Start:
         push ds
         push word ExitProcessName - data
         call_import KERNEL, GetProcAddress32W
-        push dword 0
-        push bp                         ; the exit code
+        push word 0                     ; the exit code, high word
+        push bp                         ; and low word
         push dx
         push ax
         push dword 0                    ; no pointer arguments

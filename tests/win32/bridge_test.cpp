@@ -85,7 +85,9 @@ HMODULE BridgeTest::s_bridge;
 DoubleLastCallFn BridgeTest::s_last;
 DoubleSetResultFn BridgeTest::s_setResult;
 
-#if QV_STANDIN
+// What the bridge gives ThunkConnect32: the stand-in records it; on the
+// 32-bit platform the caller's side reads it from the call (and finds the
+// target table through the partner's name, as the platform does).
 TEST_F(BridgeTest, ConnectsTheThunkWithTheDriversNamesOnEveryReason) {
     const ThunkConnectRecord* c = StandInConnection();
     EXPECT_TRUE(c->Connected);
@@ -95,6 +97,7 @@ TEST_F(BridgeTest, ConnectsTheThunkWithTheDriversNamesOnEveryReason) {
     EXPECT_STREQ(c->Module16, "QV3810T1.DLL");
     EXPECT_STREQ(c->Module32, "QV3810T2.DLL");
     EXPECT_EQ(c->Instance, s_bridge);
+#if QV_STANDIN
     EXPECT_EQ(c->Reasons[DLL_PROCESS_ATTACH], 1);
 
     const LONG before = c->Reasons[DLL_THREAD_ATTACH];
@@ -104,28 +107,10 @@ TEST_F(BridgeTest, ConnectsTheThunkWithTheDriversNamesOnEveryReason) {
     CloseHandle(thread);
     EXPECT_EQ(c->Reasons[DLL_THREAD_ATTACH], before + 1);
     EXPECT_GE(c->Reasons[DLL_THREAD_DETACH], 1);
-}
-#else
-// The data block as ThunkConnect32 reads it: the table lies at the block's
-// offset from the block and, for Wine, at the same offset from the name of
-// the partner's block, which follows the block.
-TEST_F(BridgeTest, DataBlockLeadsToTheTargetTable) {
-    auto* data = reinterpret_cast<const BYTE*>(GetProcAddress(s_bridge, "QV3810T2_ThunkData32"));
-    ASSERT_NE(data, nullptr);
-    const auto* block = reinterpret_cast<const ThunkDataSL32*>(data);
-    EXPECT_EQ(memcmp(block->Signature, "SL01", 4), 0);
-    EXPECT_EQ(block->Checksum, 2259u);
-    EXPECT_EQ(memcmp(block->LateBinding, "LB01", 4), 0);
-    const char* name = reinterpret_cast<const char*>(data + sizeof *block);
-    EXPECT_STREQ(name, "PK_ThunkData16");
-    const auto* table = reinterpret_cast<const DWORD*>(data + block->TargetTableOffset);
-    const auto* fromName = reinterpret_cast<const DWORD*>(name + block->TargetTableOffset);
-    EXPECT_EQ(table[0], fromName[0]);
-    EXPECT_EQ(table[1], fromName[1]);
-    EXPECT_NE(table[0], table[1]);
-    EXPECT_TRUE(StandInConnection()->Connected);
+#endif
 }
 
+#if !QV_STANDIN
 // The platform removes the arguments that the target reports in CX.
 TEST_F(BridgeTest, TargetsRemoveTheirArgumentBytes) {
     host = {1001, 0, 0, 0x000F, 0, 0, 0};

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks the shipped 32-bit DLLs (the stripped copies that `qv dist` packs)
-against what Windows 95 and 98 load: every import listed as present there,
+against what Windows 95 and 98 load: every import listed as present there
+and every listed entry imported (the list is exactly what the DLLs import),
 no TLS directory, system versions 4.0, no debug information, exactly the
 exports the driver binds, and no instruction the Pentium lacks (the
 Pentium Pro's conditional moves and flag-setting floating compares).
@@ -30,7 +31,7 @@ def allowed_imports(path):
     return allowed
 
 
-def check(dll_path, allowed):
+def check(dll_path, allowed, imported):
     faults = []
     headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", "-h", dll_path],
                              capture_output=True, text=True, check=True).stdout
@@ -43,6 +44,8 @@ def check(dll_path, allowed):
             dll = m.group(1).lower()
             continue
         m = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\S+)$", line)
+        if dll and m:
+            imported.add((dll, m.group(1)))
         if dll and m and (dll, m.group(1)) not in allowed:
             faults.append(f"imports {dll}!{m.group(1)}, which is not listed for Windows 95 and 98")
         if line.startswith("[Ordinal/Name Pointer] Table"):
@@ -72,14 +75,18 @@ def check(dll_path, allowed):
 
 def main():
     allowed = allowed_imports(sys.argv[1])
+    imported = set()
     failed = 0
     for name in EXPORTS:
-        faults = check(f"{sys.argv[2]}/{name}", allowed)
+        faults = check(f"{sys.argv[2]}/{name}", allowed, imported)
         for fault in faults:
             print(f"{name}: {fault}")
         failed += bool(faults)
-    print(f"{len(EXPORTS) - failed} passed, {failed} failed")
-    return 1 if failed else 0
+    unused = sorted(allowed - imported)
+    for dll, function in unused:
+        print(f"{sys.argv[1]}: lists {dll}!{function}, which neither DLL imports")
+    print(f"{len(EXPORTS) - failed} passed, {failed} failed, {len(unused)} entries unused")
+    return 1 if failed or unused else 0
 
 
 if __name__ == "__main__":
