@@ -43,7 +43,8 @@ int32_t GridSteps(double value, int32_t scale, double offset, const PositionRang
 
 void NormaliseCustomSize(PrintSettings& s, char (&text)[32]) {
     // Millimetres cut to the tenth; inches rounded half up to the hundredth
-    // and stored with 0.0005 over it. The list text shows the steps.
+    // and stored with 0.0005 over it, again as one correctly rounded
+    // quotient far from a tie. The list text shows the whole steps.
     const bool inches = s.CustomUnit != 0;
     const SizeLimits& l = LimitsFor(inches);
     const int32_t scale = inches ? 100 : 10;
