@@ -40,14 +40,7 @@ struct Options {
 
 // The options; each command takes some of them.
 enum OptionBit : unsigned {
-    JobOpt = 1,
-    ShotsOpt = 2,
-    OutputOpt = 4,
-    FormatOpt = 8,
-    InOpt = 16,
-    OutOpt = 32,
-    SaveOpt = 64,
-    FpuOpt = 128
+    JobOpt = 1, ShotsOpt = 2, OutputOpt = 4, FormatOpt = 8, InOpt = 16, OutOpt = 32, SaveOpt = 64, FpuOpt = 128
 };
 
 struct Flag {
