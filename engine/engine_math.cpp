@@ -382,12 +382,14 @@ double EnginePow(double x, double y) {
 
 #if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
 // x87 control word: precision control (bits 8-9) 10 = 53 bits, rounding
-// control (bits 10-11) 00 = nearest.
+// control (bits 10-11) 00 = nearest, exceptions (bits 0-5) masked. The flags
+// raised meanwhile are cleared before the caller's word, which may unmask
+// them, comes back.
 EngineArithmetic::EngineArithmetic() {
     unsigned short cw;
     __asm__ __volatile__("fnstcw %0" : "=m"(cw));
     m_saved = cw;
-    const unsigned short wanted = static_cast<unsigned short>((cw & ~0x0F00u) | 0x0200u);
+    const unsigned short wanted = static_cast<unsigned short>((cw & ~0x0F00u) | 0x023Fu);
     m_changed = wanted != cw;
     if (m_changed) __asm__ __volatile__("fldcw %0" : : "m"(wanted) : "memory");
 }
@@ -395,14 +397,15 @@ EngineArithmetic::EngineArithmetic() {
 EngineArithmetic::~EngineArithmetic() {
     if (m_changed) {
         const unsigned short cw = static_cast<unsigned short>(m_saved);
-        __asm__ __volatile__("fldcw %0" : : "m"(cw) : "memory");
+        __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(cw) : "memory");
     }
 }
 #elif defined(__SSE2_MATH__)
 // MXCSR: rounding control (bits 13-14) 00 = nearest, flush-to-zero (bit 15)
-// and denormals-are-zero (bit 6) off.
+// and denormals-are-zero (bit 6) off, exceptions (bits 7-12) masked; the
+// caller's word brings its own flags back.
 EngineArithmetic::EngineArithmetic() : m_saved(_mm_getcsr()) {
-    const unsigned wanted = m_saved & ~0xE040u;
+    const unsigned wanted = (m_saved & ~0xE040u) | 0x1F80u;
     m_changed = wanted != m_saved;
     if (m_changed) _mm_setcsr(wanted);
 }

@@ -31,10 +31,13 @@ int EnginePowOneThirdFourAvx2(const double* x, double* out);
 #endif
 
 // For the lifetime of the holder, arithmetic on doubles rounds to nearest with
-// a 53-bit significand: on the x87 the precision control is set to double
-// (the host process may run it at 64 bits), with SSE the rounding mode is set
-// to nearest and denormals are kept. The caller's settings come back at the
-// end. Every engine entry that computes with doubles holds one.
+// a 53-bit significand and raises no exception: on the x87 the precision
+// control is set to double (the host process may run it at 64 bits, with
+// exceptions unmasked), with SSE the rounding mode is set to nearest and
+// denormals are kept; every exception is masked. The caller's settings come
+// back at the end, without the flags raised meanwhile. Every engine entry
+// that computes with doubles holds one, and so does every export of the
+// library.
 class EngineArithmetic {
 public:
     EngineArithmetic();

@@ -16,6 +16,7 @@
 #include "tools/common/image_io.h"
 #include "tools/common/progress.h"
 #include "tools/qvrdt/qvrdt.h"
+#include "host/fpu_control.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
 #include "host/script.h"
@@ -32,12 +33,15 @@ struct Options {
     std::string In;
     std::string Out;
     std::string Save;
+    std::string Fpu;
     std::vector<std::string> Files;  // arguments that are no options
     bool Help = false;
 };
 
 // The options; each command takes some of them.
-enum OptionBit : unsigned { JobOpt = 1, ShotsOpt = 2, OutputOpt = 4, FormatOpt = 8, InOpt = 16, OutOpt = 32, SaveOpt = 64 };
+enum OptionBit : unsigned {
+    JobOpt = 1, ShotsOpt = 2, OutputOpt = 4, FormatOpt = 8, InOpt = 16, OutOpt = 32, SaveOpt = 64, FpuOpt = 128
+};
 
 struct Flag {
     const char* Name;
@@ -51,7 +55,8 @@ const Flag Flags[] = {{"--job", JobOpt, &Options::Job, "a job file"},
                       {"--format", FormatOpt, &Options::Format, "raw or cube"},
                       {"--in", InOpt, &Options::In, "an image file"},
                       {"--out", OutOpt, &Options::Out, "an image file"},
-                      {"--save", SaveOpt, &Options::Save, "a job file"}};
+                      {"--save", SaveOpt, &Options::Save, "a job file"},
+                      {"--fpu", FpuOpt, &Options::Fpu, "an x87 control word such as 0x037F"}};
 
 const char* const TableFormats[] = {"raw", "cube"};
 
@@ -84,7 +89,10 @@ bool ParseOptions(const std::vector<std::string>& args, unsigned accepts, Option
         given |= found->Bit;
         if (i + 1 >= args.size()) return error = "option " + args[i] + " needs " + found->Kind, false;
         const std::string& value = args[++i];
-        const bool wrongKind = found->Bit == FormatOpt ? !IsTableFormat(value) : value.empty() || value[0] == '-';
+        unsigned short word;
+        const bool wrongKind = found->Bit == FormatOpt ? !IsTableFormat(value)
+                               : found->Bit == FpuOpt  ? !ParseControlWord(value, word)
+                                                       : value.empty() || value[0] == '-';
         if (wrongKind)
             return error = "option " + args[i - 1] + " needs " + found->Kind + ", not '" + value + "'", false;
         o.*(found->Value) = value;
@@ -271,21 +279,22 @@ struct Command {
 };
 
 const Command Commands[] = {
-    {"properties", Properties, JobOpt,
-     "qvhost properties [--job FILE]\n  The printer properties of a job in a window (a display is needed);\n"
+    {"properties", Properties, JobOpt | FpuOpt,
+     "qvhost properties [--job FILE] [--fpu CW]\n  The printer properties of a job in a window (a display is needed);\n"
      "  OK saves the job into FILE, which is made from the default settings when it does not exist.\n"},
-    {"show", Show, JobOpt | ShotsOpt,
-     "qvhost show [--job FILE] --shots DIR\n  Visits every page and saves a PNG picture of each into DIR.\n"},
+    {"show", Show, JobOpt | ShotsOpt | FpuOpt,
+     "qvhost show [--job FILE] --shots DIR [--fpu CW]\n  Visits every page and saves a PNG picture of each into DIR.\n"},
     {"dump", Dump, JobOpt, "qvhost dump [--job FILE]\n  Prints every setting of the job, one Name=value line each.\n"},
-    {"rdt", Rdt, JobOpt | OutputOpt | FormatOpt,
-     "qvhost rdt [--job FILE] -o FILE [--format raw|cube]\n"
+    {"rdt", Rdt, JobOpt | OutputOpt | FormatOpt | FpuOpt,
+     "qvhost rdt [--job FILE] -o FILE [--format raw|cube] [--fpu CW]\n"
      "  Writes the job's rendering data table: raw (14739 bytes) or a .cube 3D LUT;\n"
      "  without --format a name ending in .cube gives a cube, any other raw.\n"},
     {"print", Print, JobOpt | InOpt | OutOpt,
      "qvhost print [--job FILE] --in IMAGE --out IMAGE\n"
      "  The picture (PNG, BMP or PPM) as the printer prints it with the job's color settings.\n"},
-    {"script", RunScriptFile, JobOpt | SaveOpt,
-     "qvhost script FILE [--job FILE] [--save FILE]\n  Plays the steps of a script into the printer properties and checks\n"
+    {"script", RunScriptFile, JobOpt | SaveOpt | FpuOpt,
+     "qvhost script FILE [--job FILE] [--save FILE] [--fpu CW]\n"
+     "  Plays the steps of a script into the printer properties and checks\n"
      "  its expectations; --save writes the job when every one held.\n",
      1, true},
 };
@@ -297,6 +306,7 @@ void PrintUsage(FILE* to) {
 
 void PrintHelp(const Command& c) {
     printf("%s", c.Usage);
+    if (c.Accepts & FpuOpt) printf("  --fpu CW sets the thread's x87 control word (0x027F, 0x037F, 0x1332) first.\n");
     if (!c.StepHelp) return;
     printf("\nsteps, one a line (# starts a comment; texts are UTF-8 in double quotes):\n");
     for (size_t i = 0; i < ScriptWordHelpCount; ++i) {
@@ -340,6 +350,8 @@ int main(int argc, char** argv) {
             fprintf(stderr, "qvhost %s: %s\n%s", c.Name, problem.c_str(), c.Usage);
             return ExitUsage;
         }
+        unsigned short word;
+        if (ParseControlWord(o.Fpu, word)) SetControlWord(word);
         return c.Run(o);
     }
     fprintf(stderr, "qvhost: unknown command '%s'\n", name.c_str());

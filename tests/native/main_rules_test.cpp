@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -175,6 +176,46 @@ TEST(CustomSize, InchesAreStoredWithHalfAThousandthOver) {
     s.CustomLength = 25;
     NormaliseCustomSize(s, text);
     EXPECT_STREQ(text, "ﾕｰｻﾞ定義ｻｲｽﾞ(7.80 x 19.00 in)");
+}
+
+// Every tenth of a millimetre and every hundredth of an inch that a job file
+// can hold shows as written and stays (the double of 256.2 lies below 256.2);
+// half-hundredths of an inch round up, and what lies between steps is cut.
+TEST(CustomSize, EveryStepOfAJobShowsAsWrittenAndStays) {
+    for (bool inches : {false, true}) {
+        const PositionRange& r = LimitsFor(inches).Length;
+        for (int32_t p = r.Min; p <= r.Max; ++p) {
+            char written[16], expected[32], text[32];
+            snprintf(written, sizeof written, inches ? "%d.%02d" : "%d.%d", p / (inches ? 100 : 10),
+                     p % (inches ? 100 : 10));
+            snprintf(expected, sizeof expected, inches ? "%s(8.50 x %s in)" : "%s(210.0 x %s mm)", CustomSizeName,
+                     written);
+            PrintSettings s = Blank();
+            s.CustomUnit = inches;
+            s.CustomWidth = inches ? 8.5 : 210.0;
+            s.CustomLength = strtod(written, nullptr);
+            for (int pass = 0; pass < 2; ++pass) {
+                NormaliseCustomSize(s, text);
+                ASSERT_STREQ(text, expected) << "pass " << pass;
+                ASSERT_NEAR(s.CustomLength, strtod(written, nullptr) + (inches ? 0.0005 : 0.0), 1e-12) << written;
+            }
+        }
+    }
+    const struct {
+        int32_t Unit;
+        double Length;
+        const char* Shown;
+    } between[] = {{0, 256.25, "256.2"}, {0, 256.10000000000002, "256.1"}, {0, 256.19999999999996, "256.1"},
+                   {1, 8.065, "8.07"},   {1, 8.0649999999, "8.06"},        {1, 8.0705, "8.07"}};
+    for (const auto& b : between) {
+        PrintSettings s = Blank();
+        s.CustomUnit = b.Unit;
+        s.CustomWidth = 300;
+        s.CustomLength = b.Length;
+        char text[32];
+        NormaliseCustomSize(s, text);
+        EXPECT_NE(strstr(text, b.Shown), nullptr) << b.Length << " shows " << text;
+    }
 }
 
 TEST(CustomSize, AnyStoredValueIsBroughtIntoTheLimits) {

@@ -384,13 +384,23 @@ TEST(HostCommand, EachCommandTakesOnlyItsOwnOptionsOnce) {
         {"rdt -o t.cube", 0, "t.cube: cube table of the job"},
         {"rdt -o t.icc", 2, "qvhost rdt: t.icc: the host writes raw or cube tables"},
         {"rdt -o t.cube --format raw", 0, "t.cube: raw table of the job"},
+        {"dump --fpu 0x037F", 2, "qvhost dump: option --fpu does not belong to this command"},
+        {"rdt -o u.raw --fpu 0x10000", 2, "option --fpu needs an x87 control word such as 0x037F, not '0x10000'"},
+        // A caller at 64-bit precision with exceptions unmasked gets the same table and sizes.
+        {"rdt -o u.raw --fpu 0x1332", 0, "u.raw: raw table of the job"},
+        {"script size.qvs --job size.job --fpu 0x037F", 0, "3 passed, 0 failed"},
+        {"script size.qvs --job size.job --fpu 0x1332", 0, "3 passed, 0 failed"},
     };
+    WriteText(folder + "\\size.job", "PaperSize=256\nCustomWidth=256.2\nCustomLength=176.1\n");
+    WriteText(folder + "\\size.qvs", u8"expect 1010 text \"ﾕｰｻﾞ定義ｻｲｽﾞ(256.2 x 176.1 mm)\"\n"
+                                     u8"expect field CustomWidth 256.2\nexpect field CustomLength 176.1\n");
     std::string output;
     for (const Case& c : cases) {
         EXPECT_EQ(RunHostIn(folder, c.Arguments, output), c.Status) << c.Arguments << "\n" << output;
         EXPECT_TRUE(Has(output, c.Says)) << c.Arguments << "\n" << output;
     }
     EXPECT_EQ(FileText(folder + "\\t.cube").size(), RdtBytes) << "--format raw wins over the name";
+    EXPECT_EQ(FileText(folder + "\\u.raw"), FileText(folder + "\\t.cube"));
 
     // The `qv` script says when its only display is one nobody sees.
     SetEnvironmentVariableA("QV_NO_DISPLAY", "1");

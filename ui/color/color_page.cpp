@@ -2,6 +2,7 @@
 // composite black, and the color adjustment, registration and color
 // rendering dialogs. Every choice is written into the current settings at
 // once.
+#include "engine/engine_math.h"
 #include "ui/color/color_page.h"
 
 #include <windows.h>
@@ -221,6 +222,7 @@ void RefreshColorPage() {
 }
 
 extern "C" int32_t QV_API ColorPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {
+    const EngineArithmetic arithmetic;
     if (!BeginPageCall(PageKindColor, message, current, defaults)) return 1;
     switch (message->Message) {
     case PageMsgInitDialog: InitColorPage(); break;

@@ -137,9 +137,12 @@ void RegistrationDialog::UpdateButtons() {
     const bool selected = List.GetCurSel() != LB_ERR;
     Enable(m_hWnd, IDC_REG_DELETE, selected);
     if (!StampModeOn()) Enable(m_hWnd, IDC_REG_UPDATE, selected);
-    // While the name entry is off, the add button keeps its state.
+    // While the name entry is off, the add button keeps its state. A user
+    // setting is registered without the blanks around its name (OnAdd), so
+    // a name of blanks alone is as good as none.
     if (!::IsWindowEnabled(GetDlgItem(IDC_REG_NAME))) return;
-    Enable(m_hWnd, IDC_REG_ADD, !NameText.empty() && (!StampModeOn() || !FileText.empty()));
+    const bool named = StampModeOn() ? !NameText.empty() && !FileText.empty() : !TrimBlanks(NameText).empty();
+    Enable(m_hWnd, IDC_REG_ADD, named);
 }
 
 void RegistrationDialog::EnableNameEntry(bool enable) {

@@ -1,4 +1,8 @@
-// The five exports of QV3810ui that the bridge imports by name.
+// The five exports of QV3810ui that the bridge imports by name. They run on
+// the caller's thread in its floating-point state: each holds an
+// EngineArithmetic for the whole call (the pages, their dialogs and the
+// preview alike), so the results are the same whatever the caller's control
+// word, and that word comes back unchanged.
 #pragma once
 
 #include <cstdint>

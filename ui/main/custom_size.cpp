@@ -18,24 +18,44 @@ int32_t CutAndClamp(double value, int32_t lo, int32_t hi) {
     return static_cast<int32_t>(value);
 }
 
+namespace {
+// The value as a double in memory: at 64-bit precision the x87 keeps more
+// bits in its registers.
+double AsDouble(double value) {
+    volatile double stored = value;
+    return stored;
+}
+
+// Steps of 1/scale from `value`, cut at the decimal that the stored double
+// stands for: the largest n in lo..hi whose grid point (n + offset) / scale,
+// as its nearest double, is at most `value` (lo for NaN and below). 256.2 is
+// 2562 tenths although its double lies just below 256.2. Only correctly
+// rounded quotients are compared, and none of the grid's lies near a
+// rounding tie, so the x87 at 53 or 64 bits finds the same steps.
+int32_t GridSteps(double value, int32_t scale, double offset, const PositionRange& range) {
+    auto grid = [&](int32_t n) { return AsDouble((n + offset) / scale); };
+    int32_t n = CutAndClamp(value * scale - offset, range.Min, range.Max);  // the steps or next to them
+    while (n < range.Max && grid(n + 1) <= value) ++n;
+    while (n > range.Min && grid(n) > value) --n;
+    return n;
+}
+}  // namespace
+
 void NormaliseCustomSize(PrintSettings& s, char (&text)[32]) {
-    if (s.CustomUnit == 0) {
-        const SizeLimits& l = MillimetreLimits;
-        int32_t width = CutAndClamp(s.CustomWidth * 10, l.Width.Min, l.Width.Max);
-        int32_t length = CutAndClamp(s.CustomLength * 10, l.Length.Min, l.Length.Max);
-        FormatText(text, sizeof text, "%s(%4.1f x %4.1f mm)", CustomSizeName, width * 0.1, length * 0.1);
-        s.CustomWidth = width * 0.1;
-        s.CustomLength = length * 0.1;
-    } else {
-        const SizeLimits& l = InchLimits;
-        int32_t width = CutAndClamp((s.CustomWidth * 1000 + 5) * 0.1, l.Width.Min, l.Width.Max);
-        int32_t length = CutAndClamp((s.CustomLength * 1000 + 5) * 0.1, l.Length.Min, l.Length.Max);
-        FormatText(text, sizeof text, "%s(%d.%02d x %d.%02d in)", CustomSizeName, static_cast<int>(width / 100),
-                   static_cast<int>(width % 100), static_cast<int>(length / 100), static_cast<int>(length % 100));
-        // The stored inch value carries 0.0005 over the hundredths.
-        s.CustomWidth = (width * 100 + 5) * 0.0001;
-        s.CustomLength = (length * 100 + 5) * 0.0001;
-    }
+    // Millimetres cut to the tenth; inches rounded half up to the hundredth
+    // and stored with 0.0005 over it, again as one correctly rounded
+    // quotient far from a tie. The list text shows the whole steps.
+    const bool inches = s.CustomUnit != 0;
+    const SizeLimits& l = LimitsFor(inches);
+    const int32_t scale = inches ? 100 : 10;
+    const double offset = inches ? -0.5 : 0.0;
+    const int32_t width = GridSteps(s.CustomWidth, scale, offset, l.Width);
+    const int32_t length = GridSteps(s.CustomLength, scale, offset, l.Length);
+    FormatText(text, sizeof text, inches ? "%s(%d.%02d x %d.%02d in)" : "%s(%d.%d x %d.%d mm)", CustomSizeName,
+               static_cast<int>(width / scale), static_cast<int>(width % scale), static_cast<int>(length / scale),
+               static_cast<int>(length % scale));
+    s.CustomWidth = inches ? (width * 20 + 1) / 2000.0 : width / 10.0;
+    s.CustomLength = inches ? (length * 20 + 1) / 2000.0 : length / 10.0;
 }
 
 double StoredToMm(double stored, int32_t unit, bool isLength) {

@@ -32,7 +32,9 @@ int32_t CutAndClamp(double value, int32_t lo, int32_t hi);
 
 // Brings CustomWidth/CustomLength of `settings` into the limits of its unit
 // on the unit's grid, and writes the paper list text of the size, e.g.
-// "ﾕｰｻﾞ定義ｻｲｽﾞ(198.0 x 297.0 mm)".
+// "ﾕｰｻﾞ定義ｻｲｽﾞ(198.0 x 297.0 mm)". A stored value counts as the decimal it
+// stands for (256.2 is 256.2 mm, not 256.1), on every build and at any
+// precision of the x87.
 void NormaliseCustomSize(PrintSettings& settings, char (&text)[32]);
 
 // Working millimetres from a stored value in the record's unit. A value
@@ -50,8 +52,8 @@ double PositionToMm(int32_t position, bool inches);
 // back lands a few millionths below where it started, and must not lose a
 // step on a unit round trip.
 int32_t MmToPosition(double mm, bool inches);
-// The value in the shown unit as the edits show it: "%5.1f" or "%5.2f"
-// without the leading blanks.
+// The value in the shown unit as the edits show it: one decimal for
+// millimetres, two for inches, rounded.
 void FormatSize(double mm, bool inches, char (&text)[32]);
 // The range label of a dimension, e.g. "(198.0～330.2mm)".
 void FormatRange(const PositionRange& range, bool inches, char (&text)[48]);

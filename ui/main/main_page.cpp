@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "engine/engine_math.h"
 #include "ui/common/code_text.h"
 #include "ui/common/dialog_toolkit.h"
 #include "ui/common/format_text.h"
@@ -219,6 +220,7 @@ void RefreshMainPage(HWND page) {
 }
 
 extern "C" int32_t QV_API MainPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {
+    const EngineArithmetic arithmetic;
     if (!BeginPageCall(PageKindMain, message, current, defaults)) return 1;
     HWND page = PageWindowOf(message);
     switch (message->Message) {

@@ -59,7 +59,5 @@ int32_t ClampMargin(int32_t value) {
 }
 
 void FormatMargin(int32_t value, char (&text)[16]) {
-    if (value == 0) FormatText(text, sizeof text, "%d", 0);
-    else if (value > 0) FormatText(text, sizeof text, "+%d", static_cast<int>(value));
-    else FormatText(text, sizeof text, "-%lld", -static_cast<long long>(value));
+    FormatText(text, sizeof text, value > 0 ? "+%d" : "%d", static_cast<int>(value));
 }

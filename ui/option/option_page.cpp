@@ -1,6 +1,7 @@
 // OptPropPage: the Option page. The host owns the template; this handler
 // fills the controls from the current settings when the page comes to the
 // front and writes every click into the record at once.
+#include "engine/engine_math.h"
 #include "ui/option/option_page.h"
 
 #include <cstring>
@@ -162,6 +163,7 @@ void LoadOptionPage(HWND page) {
 }
 
 extern "C" int32_t QV_API OptPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {
+    const EngineArithmetic arithmetic;
     if (!BeginPageCall(PageKindOption, message, current, defaults)) return 1;
     HWND page = PageWindowOf(message);
     switch (message->Message) {

@@ -198,15 +198,21 @@ void CStampDlg::LoadControls() {
     ApplySwitchRule(m_work.StampOn != 0);
     FillStampList();
 
-    // An index that names no item, or a registered item that is no longer
-    // the stored stamp, falls back to the first built-in stamp.
+    // A registered stamp is found by its name when the list has moved under
+    // its index (a stamp registered in a free entry before it). An index
+    // that names no item, or a registered name no longer listed, falls back
+    // to the first built-in stamp.
     HWND list = GetDlgItem(IDC_STAMP_LIST);
-    const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
-    const int index = m_work.StampIndex;
-    bool usable = index > 0 && index < count;
-    if (usable && !IsBuiltInStamp(index))
-        usable = ComboItemText(list, index) == Terminated(m_work.StampName, sizeof m_work.StampName);
-    if (usable) {
+    const std::vector<std::string> items = ComboItemTexts(list);
+    const int count = static_cast<int>(items.size());
+    int index = m_work.StampIndex;
+    const std::string name = Terminated(m_work.StampName, sizeof m_work.StampName);
+    if (index >= BuiltInStampCount && (index >= count || items[index] != name)) {
+        index = -1;
+        for (int i = BuiltInStampCount; i < count && index < 0; ++i)
+            if (items[i] == name) index = i;
+    }
+    if (index > 0 && index < count) {
         SendMessageA(list, CB_SETCURSEL, index, 0);
     } else {
         SendMessageA(list, CB_SETCURSEL, 0, 0);
@@ -216,8 +222,8 @@ void CStampDlg::LoadControls() {
 
     // Stored values outside a list leave it without a selection; they stay
     // in the working copy until the user chooses.
-    auto select = [this](int id, int value, int items) {
-        SendDlgItemMessageA(m_hWnd, id, CB_SETCURSEL, value >= 0 && value < items ? value : -1, 0);
+    auto select = [this](int id, int value, int itemCount) {
+        SendDlgItemMessageA(m_hWnd, id, CB_SETCURSEL, value >= 0 && value < itemCount ? value : -1, 0);
     };
     FillListFromTable(m_hWnd, IDC_STAMP_POSITION, PositionList);
     select(IDC_STAMP_POSITION, m_work.StampPosition, StampPositionCount);
@@ -376,7 +382,8 @@ void CStampDlg::OnOutlineClicked() {
 
 void CStampDlg::OnRegisterClicked() {
     HWND list = GetDlgItem(IDC_STAMP_LIST);
-    std::string remembered = ComboItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
+    const int selected = static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0));
+    std::string remembered = ComboItemText(list, selected);
     remembered.resize(FitLength(remembered.c_str(), RememberedTextBytes));
 
     RegistrationDialog registration;
@@ -384,10 +391,13 @@ void CStampDlg::OnRegisterClicked() {
     registration.DoModal();
 
     FillStampList();
-    // An exact name first: a new stamp called "見" must not select "見本".
+    // An exact name first, among the registered stamps when the new or the
+    // remembered one is registered: a new stamp called "見" must not select
+    // "見本", and a registered "見本" must not turn into the built-in one.
     const std::string registered = Terminated(LastRegisteredName, sizeof LastRegisteredName);
     const std::string& wanted = registered.empty() ? remembered : registered;
-    int index = FindNamedItem(ComboItemTexts(list), wanted, registered.empty() ? 0 : BuiltInStampCount);
+    const bool amongRegistered = !registered.empty() || !IsBuiltInStamp(selected);
+    int index = FindNamedItem(ComboItemTexts(list), wanted, amongRegistered ? BuiltInStampCount : 0);
     if (index < 0) index = 0;
     SendMessageA(list, CB_SETCURSEL, index, 0);
     SelectStampStep();

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "engine/engine_math.h"
 #include "ui/color/color_page.h"
 #include "ui/common/artwork_ids.h"
 #include "ui/common/dialog_toolkit.h"
@@ -44,6 +45,7 @@ const VersionRoute VersionRoutes[] = {
 }  // namespace
 
 extern "C" int32_t QV_API VerPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {
+    const EngineArithmetic arithmetic;
     if (!BeginPageCall(PageKindVersion, message, current, defaults)) return 1;
     for (const VersionRoute& r : VersionRoutes) {
         if (r.Message != message->Message) continue;
