@@ -19,3 +19,17 @@ function(qv_shipped_dll target)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/bin/dist
     COMMAND i686-w64-mingw32-strip -o ${CMAKE_BINARY_DIR}/bin/dist/$<TARGET_FILE_NAME:${target}> $<TARGET_FILE:${target}>)
 endfunction()
+
+# qv_win95_api(): the sources of this folder and the folders below compile
+# against the API of Windows 95 and comctl32 4.00, so that a newer function,
+# message or flag does not compile: WINVER 0x0400 for the system headers'
+# own guards, and ui/common/win95_api.h for the comctl32 messages, flags and
+# structure sizes that mingw-w64's headers do not guard (its lowest
+# _WIN32_IE guard is 0x0600). Call it before the folder's targets.
+function(qv_win95_api)
+  get_directory_property(defs COMPILE_DEFINITIONS)
+  list(REMOVE_ITEM defs ${QV_NEWER_API})
+  list(APPEND defs _WIN32_WINNT=0x0400 WINVER=0x0400 _WIN32_IE=0x0200)
+  set_directory_properties(PROPERTIES COMPILE_DEFINITIONS "${defs}")
+  add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${CMAKE_SOURCE_DIR}/ui/common/win95_api.h>")
+endfunction()

@@ -1,8 +1,11 @@
 #include "host/host_session.h"
 
+#include "host/system_personality.h"
+
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -79,7 +82,10 @@ bool HostSession::Open(const PrintSettings& current, const PrintSettings& defaul
 
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    m_bridge = LoadLibraryA((ProgramFolder() + "QV3810T2.dll").c_str());
+    m_bridge = LoadShippedLibrary(ProgramFolder() + "QV3810T2.dll", &m_loadError);
+    // The reason a personality refused the DLLs shows in every test's output.
+    if (!m_bridge && !SystemPersonalityName().empty()) 
+        fprintf(stderr, "QV_SYSTEM=%s: %s\n", SystemPersonalityName().c_str(), m_loadError.c_str());
     return m_bridge && m_current16 && m_defaults16 && StandInConnection()->Connected;
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "thunk/standin.h"
 #include "ui/common/records.h"
 
@@ -18,6 +20,8 @@ public:
     bool Open(const PrintSettings& current, const PrintSettings& defaults);
     bool IsOpen() const { return m_bridge != nullptr; }
     HMODULE Bridge() const { return m_bridge; }
+    // Why Open could not load the DLLs.
+    const std::string& LoadError() const { return m_loadError; }
 
     // Sends one page message as the 16-bit driver does; returns its Boolean.
     WORD Forward(int32_t kind, HWND page, UINT message, WPARAM wParam, LPARAM lParam);
@@ -43,4 +47,5 @@ private:
     SEGPTR16 m_current16 = 0;
     SEGPTR16 m_defaults16 = 0;
     uint32_t m_hostValue = 0x3810;
+    std::string m_loadError;
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/job/default_settings.h"
+#include "host/system_personality.h"
 #include "engine/rdt_mapper.h"
 #include "host/job/job_file.h"
 #include "tools/common/file_output.h"
@@ -112,7 +113,8 @@ bool LoadJob(const Options& o, PrintSettings& job) {
 
 bool OpenSession(HostSession& session, const PrintSettings& job) {
     if (!session.Open(job, MakeDefaultSettings())) {
-        fprintf(stderr, "qvhost: cannot load QV3810T2.dll and QV3810ui.dll beside qvhost.exe\n");
+        if (session.LoadError().empty() || SystemPersonalityName().empty())
+            fprintf(stderr, "qvhost: cannot load QV3810T2.dll and QV3810ui.dll beside qvhost.exe\n");
         return false;
     }
     return true;

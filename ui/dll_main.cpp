@@ -1,6 +1,7 @@
 // Load and unload of QV3810ui: the library's application object and its
 // entry point.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "engine/rdt_mapper.h"
 #include "ui/color/user_settings_store.h"
@@ -23,6 +24,9 @@ public:
     CQv3810uiApp() : CWinApp("QV3810UI") {}
 
     BOOL InitInstance() override {
+        // The up-down and trackbar classes of the library's dialogs, as
+        // comctl32 4.00 registers them (it has no InitCommonControlsEx).
+        InitCommonControls();
         InitUserSettingsPath();
         SetVectorRegistersSaved(SystemSavesVectorRegisters());
         g_resourceInstance = m_hInstance;

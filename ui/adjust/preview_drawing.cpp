@@ -13,12 +13,13 @@ namespace {
 MappedPictureHook g_hook = nullptr;
 void* g_hookContext = nullptr;
 
-// The halftone stretch, with the brush origin at the
-// control's top-left corner on the screen.
+// The halftone stretch, with the brush origin at the control's top-left
+// corner on the screen; Windows 95 and 98 have no halftone stretch and take
+// the plain color one.
 void PrepareStretch(HWND control, HDC dc) {
     RECT window;
     GetWindowRect(control, &window);
-    SetStretchBltMode(dc, HALFTONE);
+    if (!SetStretchBltMode(dc, HALFTONE)) SetStretchBltMode(dc, COLORONCOLOR);
     SetBrushOrgEx(dc, window.left, window.top, nullptr);
 }
 

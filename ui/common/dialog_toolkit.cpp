@@ -1,5 +1,7 @@
 #include "ui/common/dialog_toolkit.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -114,6 +116,18 @@ int StepScrollPosition(int code, int thumb, HWND bar) {
     else if (code == SB_THUMBPOSITION)
         position = thumb;
     return std::clamp(position, std::min(low, high), std::max(low, high));
+}
+
+void SetSpinRange(HWND dialog, int spinId, int low, int high) {
+    SendDlgItemMessageA(dialog, spinId, UDM_SETRANGE, 0, MAKELPARAM(static_cast<WORD>(high), static_cast<WORD>(low)));
+}
+
+void SetSpinPosition(HWND dialog, int spinId, int position) {
+    SendDlgItemMessageA(dialog, spinId, UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(position), 0));
+}
+
+int SpinPosition(HWND dialog, int spinId) {
+    return static_cast<short>(LOWORD(SendDlgItemMessageA(dialog, spinId, UDM_GETPOS, 0, 0)));
 }
 
 void DrawTransparentBitmap(HDC target, HBITMAP bitmap) {

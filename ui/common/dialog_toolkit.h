@@ -78,6 +78,15 @@ std::vector<std::string> ComboItemTexts(HWND combo);
 // keeps it. Clamped to the bar's range. The bar itself is not changed.
 int StepScrollPosition(int code, int thumb, HWND bar);
 
+// ---- up-down controls --------------------------------------------------------
+
+// Ranges and positions through the 16-bit messages that comctl32 4.00
+// knows: every range of the dialogs lies within -32768..32767. The position
+// is the low 16 bits of UDM_GETPOS, with their sign.
+void SetSpinRange(HWND dialog, int spinId, int low, int high);
+void SetSpinPosition(HWND dialog, int spinId, int position);
+int SpinPosition(HWND dialog, int spinId);
+
 // ---- bitmaps ---------------------------------------------------------------
 
 // Copies the bitmap to `target` at 0,0 in its own size so that its pure

@@ -152,7 +152,7 @@ END_MESSAGE_MAP()
 
 CPropertyPage::CPropertyPage(UINT templateId, UINT captionId) : CDialog(templateId, nullptr) {
     m_psp = {};
-    m_psp.dwSize = sizeof m_psp;
+    m_psp.dwSize = PROPSHEETPAGEA_V1_SIZE;
     m_psp.pszTemplate = MAKEINTRESOURCEA(templateId);
     if (captionId) {
         m_psp.dwFlags |= PSP_USETITLE;
@@ -209,7 +209,7 @@ END_MESSAGE_MAP()
 
 CPropertySheet::CPropertySheet(UINT captionId, HWND parent, UINT selectPage) : m_captionId(captionId) {
     m_psh = {};
-    m_psh.dwSize = sizeof m_psh;
+    m_psh.dwSize = PROPSHEETHEADERA_V1_SIZE;
     m_psh.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
     m_psh.hwndParent = parent;
     m_psh.nStartPage = selectPage;
@@ -276,9 +276,13 @@ LRESULT CPropertySheet::OnSysCommand(WPARAM wParam, LPARAM) {
 INT_PTR CPropertySheet::DoModal() {
     if (m_pages.empty() || m_hWnd) return -1;
     HINSTANCE resources = FrameworkResourceHandle();
-    std::vector<PROPSHEETPAGEA> pages;
+    // The first version's structures, the only ones comctl32 4.00 and 4.70
+    // take; the common controls step through the pages by their size.
+    std::vector<PROPSHEETPAGEA_V1> pages;
     for (CPropertyPage* page : m_pages) {
-        PROPSHEETPAGEA p = page->m_psp;
+        PROPSHEETPAGEA_V1 p;
+        std::memcpy(&p, &page->m_psp, PROPSHEETPAGEA_V1_SIZE);
+        p.dwSize = PROPSHEETPAGEA_V1_SIZE;
         p.hInstance = resources;
         p.pfnDlgProc = FrameworkPageProc;
         p.lParam = reinterpret_cast<LPARAM>(page);
@@ -292,11 +296,12 @@ INT_PTR CPropertySheet::DoModal() {
     if (m_captionId) LoadStringA(resources, m_captionId, m_caption, sizeof m_caption);
 
     PROPSHEETHEADERA header = m_psh;
+    header.dwSize = PROPSHEETHEADERA_V1_SIZE;
     header.dwFlags |= PSH_PROPSHEETPAGE | PSH_MODELESS;
     header.hInstance = resources;
     header.pszCaption = m_caption;
     header.nPages = static_cast<UINT>(pages.size());
-    header.ppsp = pages.data();
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages.data());
     if (header.nStartPage >= header.nPages) header.nStartPage = 0;
 
     // Callers of this framework set no callback of their own.

@@ -70,8 +70,8 @@ void CCustomSizeDlg::SetUpUnit(double widthMm, double lengthMm) {
     SetDlgItemText(IDC_WIDTH_RANGE, range);
     FormatRange(limits.Length, Inches(), range);
     SetDlgItemText(IDC_LENGTH_RANGE, range);
-    SendDlgItemMessageA(m_hWnd, IDC_WIDTH_SPIN, UDM_SETRANGE32, limits.Width.Min, limits.Width.Max);
-    SendDlgItemMessageA(m_hWnd, IDC_LENGTH_SPIN, UDM_SETRANGE32, limits.Length.Min, limits.Length.Max);
+    SetSpinRange(m_hWnd, IDC_WIDTH_SPIN, limits.Width.Min, limits.Width.Max);
+    SetSpinRange(m_hWnd, IDC_LENGTH_SPIN, limits.Length.Min, limits.Length.Max);
     SetPosition(IDC_WIDTH_SPIN, MmToPosition(widthMm, Inches()));
     SetPosition(IDC_LENGTH_SPIN, MmToPosition(lengthMm, Inches()));
     ShowValues();
@@ -93,11 +93,11 @@ void CCustomSizeDlg::SetEditText(int editId, std::string& member, const char* te
 }
 
 int CCustomSizeDlg::Position(int spinId) const {
-    return static_cast<int>(SendDlgItemMessageA(m_hWnd, spinId, UDM_GETPOS32, 0, 0));
+    return SpinPosition(m_hWnd, spinId);
 }
 
 void CCustomSizeDlg::SetPosition(int spinId, int position) {
-    SendDlgItemMessageA(m_hWnd, spinId, UDM_SETPOS32, 0, position);
+    SetSpinPosition(m_hWnd, spinId, position);
 }
 
 void CCustomSizeDlg::OnWidthUpdate() {

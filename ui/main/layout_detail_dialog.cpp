@@ -107,8 +107,8 @@ void CLayoutDetailDlg::LoadControls() {
     ApplyFrameSwitch(m_layout.PageFrame != 0);
     RefreshOrderIcons();
     SendDlgItemMessageA(m_hWnd, IDC_MARGIN_EDIT, EM_LIMITTEXT, MarginTextChars, 0);
-    SendDlgItemMessageA(m_hWnd, IDC_MARGIN_SPIN, UDM_SETRANGE32, static_cast<WPARAM>(MarginMin), MarginMax);
-    SendDlgItemMessageA(m_hWnd, IDC_MARGIN_SPIN, UDM_SETPOS32, 0, m_layout.BindingMargin);
+    SetSpinRange(m_hWnd, IDC_MARGIN_SPIN, MarginMin, MarginMax);
+    SetSpinPosition(m_hWnd, IDC_MARGIN_SPIN, ClampMargin(m_layout.BindingMargin));
 }
 
 void CLayoutDetailDlg::ApplyFrameSwitch(bool on) {
@@ -163,7 +163,7 @@ void CLayoutDetailDlg::OnMarginChanged() {
 int32_t CLayoutDetailDlg::NormaliseMargin() {
     m_marginText = GetDlgItemText(IDC_MARGIN_EDIT);
     int32_t value = ClampMargin(LeadingInteger(m_marginText.c_str()));
-    SendDlgItemMessageA(m_hWnd, IDC_MARGIN_SPIN, UDM_SETPOS32, 0, value);
+    SetSpinPosition(m_hWnd, IDC_MARGIN_SPIN, value);
     char text[16];
     FormatMargin(value, text);
     m_marginText = text;

@@ -216,7 +216,7 @@ void RefreshMainPage(HWND page) {
     char copies[16];
     FormatText(copies, sizeof copies, "%d", static_cast<int>(s.Copies));
     SetDlgItemTextA(page, IDC_COPIES, copies);
-    SendDlgItemMessageA(page, IDC_COPIES_SPIN, UDM_SETRANGE32, CopiesMin, CopiesMax);
+    SetSpinRange(page, IDC_COPIES_SPIN, CopiesMin, CopiesMax);
 }
 
 extern "C" int32_t QV_API MainPropPage(PageMessage* message, PrintSettings* current, PrintSettings* defaults) {

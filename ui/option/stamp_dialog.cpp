@@ -310,7 +310,7 @@ void CStampDlg::DrawPreview() {
     WindowDC dc(m_hWnd);
     if (!dc) return;
     const int saved = SaveDC(dc);
-    SetStretchBltMode(dc, HALFTONE);
+    if (!SetStretchBltMode(dc, HALFTONE)) SetStretchBltMode(dc, COLORONCOLOR);  // Windows 95 and 98
     SetBrushOrgEx(dc, r.left, r.top, nullptr);
     const StampRect clip = PreviewClip(preview);
     IntersectClipRect(dc, clip.Left, clip.Top, clip.Right, clip.Bottom);
