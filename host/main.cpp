@@ -312,7 +312,7 @@ void PrintHelp(const Command& c) {
     if (!c.StepHelp) return;
     printf("\nsteps, one a line (# starts a comment; texts are UTF-8 in double quotes):\n");
     for (size_t i = 0; i < ScriptWordHelpCount; ++i) {
-        const ScriptWordHelp& h = ScriptWordHelps[i];
+        const ScriptWordHelp& h = ScriptWordHelpAt(i);
         if (strlen(h.Syntax) <= 36) printf("  %-36s %s\n", h.Syntax, h.Help);
         else printf("  %s\n  %-36s %s\n", h.Syntax, "", h.Help);
     }

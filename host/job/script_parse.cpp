@@ -11,29 +11,6 @@
 
 const char* const ScriptPageNames[4] = {"main", "color", "option", "version"};
 
-const ScriptWordHelp ScriptWordHelps[] = {
-    {"page", "page main|color|option|version", "shows that page of the sheet"},
-    {"click", "click ID", "clicks the button ID"},
-    {"check", "check ID on|off", "ticks (on) or clears (off) the check box ID"},
-    {"select", "select ID INDEX | select ID \"TEXT\"", "chooses a list item: by index, or the first that begins with TEXT"},
-    {"type", "type ID \"TEXT\"", "types TEXT into the edit box ID, replacing what it held"},
-    {"leave", "leave ID", "moves the focus away from control ID"},
-    {"scroll", "scroll ID lineleft|lineright|pageleft|pageright|thumbtrack POS|thumbposition POS|endscroll",
-     "scrolls the scroll bar or up-down ID"},
-    {"ok", "ok", "presses OK in the open dialog"},
-    {"cancel", "cancel", "presses Cancel in the open dialog"},
-    {"escape", "escape", "closes the open dialog with Esc"},
-    {"expect", "expect message \"TEXT\"", "the next step shows a message containing TEXT, answered with OK"},
-    {"answer", "answer check ID", "after an expect message: ticks the message's check box ID before OK"},
-    {"expect", "expect ID enabled|disabled|checked|unchecked|hidden|visible", "checks a control's state"},
-    {"expect", "expect ID text \"TEXT\" | selected INDEX | items N", "checks a control's text, selection or item count"},
-    {"expect", "expect field NAME VALUE", "checks a setting of the job (the names of qvhost dump)"},
-    {"expect", "expect default unchanged", "checks that the default settings were not written"},
-    {"dump", "dump", "prints every setting of the job"},
-    {"shot", "shot FILE", "saves a PNG picture of the sheet or the open dialog"},
-};
-const size_t ScriptWordHelpCount = sizeof ScriptWordHelps / sizeof ScriptWordHelps[0];
-
 bool IsScriptAction(ScriptOp op) {
     switch (op) {
     case ScriptOp::Page:
@@ -339,16 +316,40 @@ void ParseShot(Words& w, ScriptStep& s, const std::string&) {
     s.Text = ToShiftJis(s.Utf8);
 }
 
+// Every step word: how `script --help` shows each of its forms, and what
+// reads it (the first line of a word reads every form of it).
 struct StepWord {
-    const char* Word;
-    void (*Parse)(Words&, ScriptStep&, const std::string& word);
+    ScriptWordHelp Help;
+    void (*Parse)(Words&, ScriptStep&, const std::string& word);  // null: read with the step before it
 };
 
 const StepWord StepWords[] = {
-    {"page", ParsePage},        {"click", ParseControlOnly}, {"check", ParseCheck},   {"select", ParseSelect},
-    {"type", ParseType},        {"leave", ParseControlOnly}, {"scroll", ParseScroll}, {"ok", ParseButton},
-    {"cancel", ParseButton},    {"escape", ParseButton},     {"expect", ParseExpectStep},
-    {"dump", ParseDump},        {"shot", ParseShot},
+    {{"page", "page main|color|option|version", "shows that page of the sheet"}, ParsePage},
+    {{"click", "click ID", "clicks the button ID"}, ParseControlOnly},
+    {{"check", "check ID on|off", "ticks (on) or clears (off) the check box ID"}, ParseCheck},
+    {{"select", "select ID INDEX | select ID \"TEXT\"",
+      "chooses a list item: by index, or the first that begins with TEXT"},
+     ParseSelect},
+    {{"type", "type ID \"TEXT\"", "types TEXT into the edit box ID, replacing what it held"}, ParseType},
+    {{"leave", "leave ID", "moves the focus away from control ID"}, ParseControlOnly},
+    {{"scroll", "scroll ID lineleft|lineright|pageleft|pageright|thumbtrack POS|thumbposition POS|endscroll",
+      "scrolls the scroll bar or up-down ID"},
+     ParseScroll},
+    {{"ok", "ok", "presses OK in the open dialog"}, ParseButton},
+    {{"cancel", "cancel", "presses Cancel in the open dialog"}, ParseButton},
+    {{"escape", "escape", "closes the open dialog with Esc"}, ParseButton},
+    {{"expect", "expect message \"TEXT\"", "the next step shows a message containing TEXT, answered with OK"},
+     ParseExpectStep},
+    {{"answer", "answer check ID", "after an expect message: ticks the message's check box ID before OK"}, nullptr},
+    {{"expect", "expect ID enabled|disabled|checked|unchecked|hidden|visible", "checks a control's state"},
+     ParseExpectStep},
+    {{"expect", "expect ID text \"TEXT\" | selected INDEX | items N",
+      "checks a control's text, selection or item count"},
+     ParseExpectStep},
+    {{"expect", "expect field NAME VALUE", "checks a setting of the job (the names of qvhost dump)"}, ParseExpectStep},
+    {{"expect", "expect default unchanged", "checks that the default settings were not written"}, ParseExpectStep},
+    {{"dump", "dump", "prints every setting of the job"}, ParseDump},
+    {{"shot", "shot FILE", "saves a PNG picture of the sheet or the open dialog"}, ParseShot},
 };
 
 ScriptStep ParseStep(Words& w) {
@@ -356,7 +357,7 @@ ScriptStep ParseStep(Words& w) {
     const std::string op = w.Word("a step");
     const StepWord* found = nullptr;
     for (const StepWord& k : StepWords)
-        if (op == k.Word) found = &k;
+        if (!found && op == k.Help.Word && k.Parse) found = &k;
     if (!found) Fail("unknown step '" + op + "'");
     found->Parse(w, s, op);
     w.End();
@@ -364,6 +365,10 @@ ScriptStep ParseStep(Words& w) {
 }
 
 }  // namespace
+
+const size_t ScriptWordHelpCount = sizeof StepWords / sizeof StepWords[0];
+
+const ScriptWordHelp& ScriptWordHelpAt(size_t i) { return StepWords[i].Help; }
 
 bool ParseScript(const std::string& text, const std::string& name, Script& script, std::string& error) {
     auto at = [&](int line, const std::string& reason) {

@@ -87,8 +87,8 @@ struct ScriptWordHelp {
     const char* Syntax;
     const char* Help;
 };
-extern const ScriptWordHelp ScriptWordHelps[];
 extern const size_t ScriptWordHelpCount;
+const ScriptWordHelp& ScriptWordHelpAt(size_t i);  // i below ScriptWordHelpCount
 
 // The page names of `page`, in page order.
 extern const char* const ScriptPageNames[4];

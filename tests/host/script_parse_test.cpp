@@ -195,11 +195,11 @@ TEST(ScriptParse, EveryStepWordHasAHelpLine) {
                              "expect", "answer", "dump", "shot"}) {
         size_t lines = 0;
         for (size_t i = 0; i < ScriptWordHelpCount; ++i)
-            if (std::string(ScriptWordHelps[i].Word) == word) ++lines;
+            if (std::string(ScriptWordHelpAt(i).Word) == word) ++lines;
         EXPECT_GE(lines, 1u) << word;
     }
     for (size_t i = 0; i < ScriptWordHelpCount; ++i) {
-        const ScriptWordHelp& h = ScriptWordHelps[i];
+        const ScriptWordHelp& h = ScriptWordHelpAt(i);
         EXPECT_EQ(std::string(h.Syntax).rfind(std::string(h.Word) + (std::string(h.Syntax) == h.Word ? "" : " "), 0), 0u)
             << h.Syntax;
         EXPECT_FALSE(std::string(h.Help).empty()) << h.Word;

@@ -9,7 +9,6 @@
 #include <limits>
 
 #include "ui/common/code_text.h"
-#include "ui/common/format_text.h"
 #include "ui/main/custom_size.h"
 #include "ui/main/number_text.h"
 #include "ui/main/paper_tables.h"
@@ -328,40 +327,6 @@ TEST(CustomSize, RangeLabelsAndSheetDirection) {
     EXPECT_FALSE(IsPortraitSheet("99.99999999999999999", "99.9999999999999999"));
     EXPECT_TRUE(IsPortraitSheet("9", "10."));
     EXPECT_FALSE(IsPortraitSheet(".5", "0.25"));
-}
-
-// The pages' own formatter against the C library, conversion by conversion:
-// halfway values, negative zero, padding and sign flags, limits.
-TEST(FormatText, AgreesWithTheCLibrary) {
-    const struct { const char* Format; double Value; } fixed[] = {
-        {"%4.1f", 210.5}, {"%4.1f", 0.05}, {"%.2f", 0.125}, {"%.2f", 0.375}, {"%.1f", 0.25}, {"%.0f", 2.5},
-        {"%.0f", 3.5}, {"%5.2f", 7.8740157480314963}, {"%4.2f", 19.0}, {"%.3f", 1.0005}, {"%.1f", -0.04},
-        {"%.1f", -0.0}, {"%+08.2f", 3.14159}, {"%-8.1f|", -2.25}, {"% .1f", 1e-300},
-        {"%.3f", 4503599627370495.5}, {"%.1f", 330.2}, {"%5.1f", 99.95}};
-    for (const auto& c : fixed) {
-        char expected[64], actual[64];
-        snprintf(expected, sizeof expected, c.Format, c.Value);
-        EXPECT_EQ(FormatText(actual, sizeof actual, c.Format, c.Value), static_cast<int>(strlen(expected)));
-        EXPECT_STREQ(actual, expected) << c.Format << " " << c.Value;
-    }
-    const struct { const char* Format; long long Value; } integers[] = {
-        {"%d", 0}, {"+%d", 7}, {"%lld", -9223372036854775807LL - 1}, {"%02d", 5}, {"%5d|", -42}, {"%-5d|", 42},
-        {"%.3d", 7}, {"%u", 4294967295LL}, {"%+d%%", 100}};
-    for (const auto& c : integers) {
-        char expected[64], actual[64];
-        bool wide = strstr(c.Format, "ll") != nullptr;
-        if (wide) snprintf(expected, sizeof expected, c.Format, c.Value);
-        else snprintf(expected, sizeof expected, c.Format, static_cast<int>(c.Value));
-        if (wide) FormatText(actual, sizeof actual, c.Format, c.Value);
-        else FormatText(actual, sizeof actual, c.Format, static_cast<int>(c.Value));
-        EXPECT_STREQ(actual, expected) << c.Format;
-    }
-    char text[8];
-    EXPECT_EQ(FormatText(text, sizeof text, "%s(%.*s)", "abcdef", 2, "xyz"), 10);
-    EXPECT_STREQ(text, "abcdef(");  // cut, still terminated, full length returned
-    EXPECT_EQ(FormatText(text, 0, "%d", 12345), 5);
-    const char* unknown = "%q";
-    EXPECT_EQ(FormatText(text, sizeof text, unknown), -1);
 }
 
 TEST(NumberText, FiltersKeepTheLeadingRunOfAllowedCharacters) {

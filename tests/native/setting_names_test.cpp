@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/color/setting_names.h"
+#include "ui/common/shift_jis.h"
 
 namespace {
 

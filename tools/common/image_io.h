@@ -1,6 +1,6 @@
-// Image and file output shared by the native tools. Output goes to a
-// temporary file beside the target and is renamed into place only when it is
-// complete, so a failed run never leaves a partial file.
+// Images of the native tools and the host: read, written and mapped. Output
+// goes to a temporary file beside the target and is renamed into place only
+// when it is complete, so a failed run never leaves a partial file.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/common/file_output.h"
+#include "tools/common/progress.h"
 
 enum class ImageFormat { Png, Bmp, Ppm };
 
@@ -28,3 +29,16 @@ bool ReadImageFile(const std::string& path, Image& image, std::string& error);
 bool WriteImageFile(const std::string& path, ImageFormat format, int width, int height, const uint8_t* rgb,
                     std::string& error);
 
+// Maps the picture's pixels in place in slices of a million, telling the
+// progress after each.
+template <typename Map>
+void MapInSteps(Image& image, Progress& progress, Map map) {
+    const size_t pixels = image.rgb.size() / 3;
+    const size_t slice = 1 << 20;
+    for (size_t done = 0; done < pixels;) {
+        progress.Percent("mapping", static_cast<int>(done * 100 / pixels));
+        const size_t n = pixels - done < slice ? pixels - done : slice;
+        map(image.rgb.data() + done * 3, n);
+        done += n;
+    }
+}

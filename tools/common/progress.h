@@ -4,11 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <ostream>
 #include <string>
-
-#include "tools/common/image_io.h"
 
 class Progress {
 public:
@@ -39,17 +36,3 @@ private:
     const bool m_shown;
     size_t m_width = 0;
 };
-
-// Maps the picture's pixels in place in slices of a million, telling the
-// progress after each.
-template <typename Map>
-void MapInSteps(Image& image, Progress& progress, Map map) {
-    const size_t pixels = image.rgb.size() / 3;
-    const size_t slice = 1 << 20;
-    for (size_t done = 0; done < pixels;) {
-        progress.Percent("mapping", static_cast<int>(done * 100 / pixels));
-        const size_t n = pixels - done < slice ? pixels - done : slice;
-        map(image.rgb.data() + done * 3, n);
-        done += n;
-    }
-}

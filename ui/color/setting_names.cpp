@@ -3,17 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+#include "ui/common/shift_jis.h"
 
 namespace {
-
-bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
-
-// Bytes of the character that starts at `p`: two for a lead byte followed by
-// a trail byte, else one (a stray lead byte stands alone).
-size_t CharBytes(const char* p) {
-    return IsLeadByte(static_cast<unsigned char>(p[0])) && IsTrailByte(static_cast<unsigned char>(p[1])) ? 2 : 1;
-}
 
 unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c; }
 
@@ -64,22 +56,6 @@ int FindNamedItem(const std::vector<std::string>& items, const std::string& name
     for (size_t i = 0; i < items.size(); ++i)
         if (StartsWithIgnoringCase(items[i].c_str(), name.c_str())) return static_cast<int>(i);
     return -1;
-}
-
-std::string WithExtension(const std::string& path, const char* extension) {
-    size_t componentStart = 0, dot = std::string::npos;
-    for (size_t at = 0; at < path.size();) {
-        const char c = path[at];
-        if (c == '\\' || c == '/' || c == ':') {
-            componentStart = at + 1;
-            dot = std::string::npos;
-        } else if (c == '.') {
-            dot = at;
-        }
-        at += CharBytes(path.c_str() + at);
-    }
-    const size_t end = dot != std::string::npos && dot >= componentStart ? dot : path.size();
-    return path.substr(0, end) + "." + extension;
 }
 
 std::string TrimBlanks(const std::string& text) {

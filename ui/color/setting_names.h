@@ -17,8 +17,6 @@ constexpr size_t StoredNameReadBytes = 17;
 // A list text copied into UserSettingName keeps at most this many bytes.
 constexpr size_t SettingNameCopyBytes = 18;
 
-bool IsLeadByte(unsigned char c);
-
 // The length of the longest prefix of `text` that holds at most `maxBytes`
 // bytes and ends on a character boundary.
 size_t FitLength(const char* text, size_t maxBytes);
@@ -47,12 +45,6 @@ std::string TrimBlanks(const std::string& text);
 // them.
 enum class StampFileCheck { Accepted, TooShort, WrongType };
 StampFileCheck CheckStampFileName(const char* file);
-
-// `path` with the extension of its last component replaced by `extension`
-// (added when it has none): "C:\\WINDOWS\\SYSTEM\\QV3810ui.ini" with "$$$"
-// gives "C:\\WINDOWS\\SYSTEM\\QV3810ui.$$$". Separators are found character
-// by character, so a trail byte 0x5C is not taken for one.
-std::string WithExtension(const std::string& path, const char* extension);
 
 // Sections of the user settings file.
 constexpr int UserEntryCount = 10;

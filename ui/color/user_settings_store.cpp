@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/common/file_path.h"
 #include "ui/common/format_text.h"
 
 UserEntry g_userEntries[UserEntryCount];

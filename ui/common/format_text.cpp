@@ -1,17 +1,17 @@
 #include "ui/common/format_text.h"
 
+#include <cassert>
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
 
 namespace {
 constexpr int MaxDecimals = 3;
-constexpr int MaxIntegerDigits = 24;  // 2^64 has 20
 constexpr int MaxWidth = 100000;
 constexpr uint64_t PowersOfTen[MaxDecimals + 1] = {1, 10, 100, 1000};
 
 struct Conversion {
-    bool left = false, plus = false, space = false, zero = false;
+    bool zero = false;
     int width = 0;
     int precision = -1;
 };
@@ -37,24 +37,27 @@ private:
     size_t m_length = 0;
 };
 
-// Lays out sign, digits (with zeros to the precision in front when given)
-// and the conversion's padding.
-void PutField(Output& out, const Conversion& conv, char sign, const char* body, int length, bool numeric) {
-    int signLength = sign ? 1 : 0;
-    int pad = conv.width - length - signLength;
+// A format outside the subset is a fault of the calling code: loud where it
+// is developed, a cut text and -1 where it ships.
+int Unsupported(Output& out) {
+    assert(!"FormatText: a format outside its subset");
+    out.Finish();
+    return -1;
+}
+
+// Lays out the padding to the width (zeros after the sign when asked), the
+// sign and the body.
+void PutField(Output& out, const Conversion& conv, bool negative, const char* body, int length) {
+    int pad = conv.width - length - (negative ? 1 : 0);
     if (pad < 0) pad = 0;
-    if (!conv.left && !(conv.zero && numeric)) out.Repeat(' ', pad);
-    if (sign) out.Put(sign);
-    if (!conv.left && conv.zero && numeric) out.Repeat('0', pad);
+    if (!conv.zero) out.Repeat(' ', pad);
+    if (negative) out.Put('-');
+    if (conv.zero) out.Repeat('0', pad);
     for (int i = 0; i < length; ++i) out.Put(body[i]);
-    if (conv.left) out.Repeat(' ', pad);
 }
 
-char SignOf(const Conversion& conv, bool negative) {
-    return negative ? '-' : conv.plus ? '+' : conv.space ? ' ' : 0;
-}
-
-// Writes `value` backwards into the end of `buffer`; returns the first digit.
+// Writes `value` backwards ending at `end`, at least `minimum` digits;
+// returns the first digit.
 char* Digits(uint64_t value, char* end, int minimum) {
     char* p = end;
     do {
@@ -64,20 +67,19 @@ char* Digits(uint64_t value, char* end, int minimum) {
     return p;
 }
 
-void PutInteger(Output& out, Conversion conv, bool negative, uint64_t magnitude) {
-    char buffer[MaxIntegerDigits];
+void PutInteger(Output& out, const Conversion& conv, long long value) {
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    char buffer[20];  // 2^64 has 20 digits
     char* end = buffer + sizeof buffer;
-    int minimum = conv.precision < 1 ? 1 : conv.precision < MaxIntegerDigits ? conv.precision : MaxIntegerDigits;
-    char* first = conv.precision == 0 && magnitude == 0 ? end : Digits(magnitude, end, minimum);
-    if (conv.precision >= 0) conv.zero = false;
-    PutField(out, conv, SignOf(conv, negative), first, static_cast<int>(end - first), true);
+    char* first = Digits(magnitude, end, 1);
+    PutField(out, conv, value < 0, first, static_cast<int>(end - first));
 }
 
-// value x 10^decimals, rounded half to even from the exact binary value.
-uint64_t ScaledRounded(uint64_t mantissa, int exponent, int decimals) {
-    uint64_t scaled = mantissa * PowersOfTen[decimals];  // below 2^63
-    if (exponent >= 0) return scaled << exponent;         // only for mantissa * 2^exponent < 2^53
-    int shift = -exponent;
+// mantissa x 2^-shift x 10^decimals, rounded half to even. The mantissa is
+// below 2^53, so the product stays below 2^63.
+uint64_t ScaledRounded(uint64_t mantissa, int shift, int decimals) {
+    uint64_t scaled = mantissa * PowersOfTen[decimals];
+    if (shift == 0) return scaled;
     if (shift > 63) return 0;  // below one half
     uint64_t quotient = scaled >> shift;
     uint64_t rest = scaled & ((uint64_t{1} << shift) - 1);
@@ -86,27 +88,19 @@ uint64_t ScaledRounded(uint64_t mantissa, int exponent, int decimals) {
     return quotient;
 }
 
-void PutFixed(Output& out, Conversion conv, double value) {
+// False for what the subset leaves out: no precision or more than three
+// decimals, a value of 2^53 or more, infinities and NaNs.
+bool PutFixed(Output& out, const Conversion& conv, double value) {
+    int decimals = conv.precision;
+    if (decimals < 0 || decimals > MaxDecimals) return false;
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    bool negative = bits >> 63;
     int biased = static_cast<int>(bits >> 52 & 0x7ff);
     uint64_t fraction = bits & ((uint64_t{1} << 52) - 1);
-    if (biased == 0x7ff) {
-        conv.zero = false;
-        PutField(out, conv, SignOf(conv, negative && !fraction), fraction ? "nan" : "inf", 3, true);
-        return;
-    }
-    int decimals = conv.precision < 0 ? 6 : conv.precision;
-    if (decimals > MaxDecimals) decimals = MaxDecimals;
-    uint64_t mantissa = biased ? fraction | uint64_t{1} << 52 : fraction;
     int exponent = (biased ? biased : 1) - 1075;
-    if (exponent > 0) {  // 2^53 and beyond: the largest integer below 2^53
-        mantissa = (uint64_t{1} << 53) - 1;
-        exponent = 0;
-    }
-    uint64_t scaled = ScaledRounded(mantissa, exponent, decimals);
-    char buffer[32];
+    if (exponent > 0) return false;
+    uint64_t scaled = ScaledRounded(biased ? fraction | uint64_t{1} << 52 : fraction, -exponent, decimals);
+    char buffer[24];  // 2^53 x 1000 has 19 digits
     char* end = buffer + sizeof buffer;
     char* p = end;
     if (decimals) {
@@ -114,88 +108,67 @@ void PutFixed(Output& out, Conversion conv, double value) {
         *--p = '.';
     }
     p = Digits(scaled / PowersOfTen[decimals], p, 1);
-    PutField(out, conv, SignOf(conv, negative), p, static_cast<int>(end - p), true);
+    PutField(out, conv, bits >> 63, p, static_cast<int>(end - p));
+    return true;
 }
 
-void PutText(Output& out, Conversion conv, const char* text) {
+void PutText(Output& out, const Conversion& conv, const char* text) {
     if (!text) text = "(null)";
     int length = 0;
     while (text[length] && (conv.precision < 0 || length < conv.precision)) ++length;
-    PutField(out, conv, 0, text, length, false);
+    PutField(out, conv, false, text, length);
 }
 
-int Bounded(long long n) { return n < MaxWidth ? static_cast<int>(n) : MaxWidth; }
-
+// A decimal number; above MaxWidth it is MaxWidth + 1, which no field takes.
 int TakeNumber(const char*& p) {
-    long long n = 0;
+    int n = 0;
     for (; *p >= '0' && *p <= '9'; ++p)
-        if (n < MaxWidth) n = n * 10 + (*p - '0');
-    return Bounded(n);
+        if (n <= MaxWidth) n = n * 10 + (*p - '0');
+    return n <= MaxWidth ? n : MaxWidth + 1;
 }
 
 int FormatTextV(char* out, size_t size, const char* format, va_list args) {
     Output o(out, size);
-    for (const char* p = format ? format : ""; *p; ++p) {
+    if (!format) return Unsupported(o);
+    for (const char* p = format; *p; ++p) {
         if (*p != '%') {
             o.Put(*p);
             continue;
         }
+        const char* start = p++;
         Conversion conv;
-        for (;; ++p) {
-            char f = p[1];
-            if (f == '-') conv.left = true;
-            else if (f == '+') conv.plus = true;
-            else if (f == ' ') conv.space = true;
-            else if (f == '0') conv.zero = true;
-            else break;
-        }
-        ++p;
-        if (*p == '*') {
-            long long width = va_arg(args, int);
-            conv.left = conv.left || width < 0;
-            conv.width = Bounded(width < 0 ? -width : width);
-            ++p;
-        } else {
-            conv.width = TakeNumber(p);
-        }
+        if (*p == '0') conv.zero = true, ++p;
+        conv.width = TakeNumber(p);
         if (*p == '.') {
             ++p;
             if (*p == '*') {
-                conv.precision = va_arg(args, int);
+                int precision = va_arg(args, int);
+                conv.precision = precision < 0 ? -1 : precision;  // negative: none, as in C
                 ++p;
             } else {
                 conv.precision = TakeNumber(p);
             }
         }
-        int longs = 0;
-        while (*p == 'l') ++longs, ++p;
+        const bool wide = p[0] == 'l' && p[1] == 'l';
+        if (wide) p += 2;
+        if (conv.width > MaxWidth || conv.precision > MaxWidth) return Unsupported(o);
         switch (*p) {
         case 'd':
-        case 'i': {
-            long long v = longs >= 2 ? va_arg(args, long long) : longs ? va_arg(args, long) : va_arg(args, int);
-            uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-            PutInteger(o, conv, v < 0, magnitude);
+            if (conv.precision >= 0) return Unsupported(o);
+            PutInteger(o, conv, wide ? va_arg(args, long long) : va_arg(args, int));
             break;
-        }
-        case 'u': {
-            unsigned long long v = longs >= 2 ? va_arg(args, unsigned long long)
-                                   : longs  ? va_arg(args, unsigned long)
-                                            : va_arg(args, unsigned);
-            conv.plus = conv.space = false;
-            PutInteger(o, conv, false, v);
+        case 's':
+            if (wide || conv.zero) return Unsupported(o);
+            PutText(o, conv, va_arg(args, const char*));
             break;
-        }
-        case 'c': {
-            char c = static_cast<char>(va_arg(args, int));
-            PutField(o, conv, 0, &c, 1, false);
+        case 'f':
+            if (wide || !PutFixed(o, conv, va_arg(args, double))) return Unsupported(o);
             break;
-        }
-        case 's': PutText(o, conv, va_arg(args, const char*)); break;
-        case 'f': PutFixed(o, conv, va_arg(args, double)); break;
-        case '%': o.Put('%'); break;
-        default:
-            o.Finish();
-            return -1;
+        case '%':
+            if (p != start + 1) return Unsupported(o);
+            o.Put('%');
+            break;
+        default: return Unsupported(o);
         }
     }
     return o.Finish();

@@ -31,6 +31,8 @@ enum : int32_t {
     PrintModeSpeed = 1,
     PrintModeHighQuality = 2,
 };
+constexpr int32_t PaperA3Code = 8;
+constexpr int32_t PaperA3WideCode = 257;  // "A3ﾉﾋﾞ"
 
 // Notification codes read at byte 8 of a notification header.
 enum : uint16_t {
@@ -229,6 +231,14 @@ QV_OFFSET(StampSettings, StampPosition, 288);
 QV_OFFSET(StampSettings, StampOutline, 304);
 QV_OFFSET(UserStampEntry, File, 20);
 #undef QV_OFFSET
+
+// Box 1072 of the Option page cannot be unchecked (Option1072Off is forced
+// to 0) for high quality or the two A3 papers, unless the job prints in
+// monochrome. The Main page applies it when those fields change.
+inline bool Option1072Forced(const PrintSettings& s) {
+    return s.ColorMode != ColorModeMonochrome &&
+           (s.PrintMode == PrintModeHighQuality || s.PaperSize == PaperA3Code || s.PaperSize == PaperA3WideCode);
+}
 
 // The rendering data table: 17 x 17 x 17 entries of device red, green, blue.
 constexpr int RdtGrid = 17;

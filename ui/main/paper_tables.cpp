@@ -185,11 +185,6 @@ int ScalePercent(int paperIndex, int slot, int32_t pagesPerSheet) {
     return s.Percent[ValidPagesPerSheet(pagesPerSheet, s.PagesList)];
 }
 
-bool Option1072Forced(const PrintSettings& s) {
-    return s.ColorMode != ColorModeMonochrome &&
-           (s.PrintMode == PrintModeHighQuality || s.PaperSize == PaperA3Code || s.PaperSize == PaperA3WideCode);
-}
-
 bool NeedsCassette1(int sourceIndex, int mediaIndex) {
     if (sourceIndex < 0 || sourceIndex >= 4 || mediaIndex < 0 || mediaIndex >= 7) return false;
     return Cassette1Table[sourceIndex][mediaIndex] != 0;

@@ -15,8 +15,6 @@ typedef char ListText[32];
 constexpr int PaperCount = 15;
 constexpr int CustomPaperIndex = 14;
 constexpr int32_t CustomPaperCode = 256;
-constexpr int32_t PaperA3Code = 8;
-constexpr int32_t PaperA3WideCode = 257;  // "A3ﾉﾋﾞ"
 constexpr int32_t FollowPaperCode = 548;
 constexpr int MaxOutputSlots = 7;
 
@@ -57,11 +55,6 @@ const OutputSlot& OutputSlotAt(int paperIndex, int slot);
 void BuildOutputList(int paperIndex, ListText (&list)[MaxOutputSlots + 1]);
 // Scaling in percent; pages per sheet outside the slot's list counts as one page.
 int ScalePercent(int paperIndex, int slot, int32_t pagesPerSheet);
-
-// Box 1072 of the Option page cannot be unchecked (Option1072Off is forced
-// to 0) for high quality or the two A3 papers, unless the job prints in
-// monochrome.
-bool Option1072Forced(const PrintSettings& settings);
 
 // True when the media position must be fed from cassette 1 with that source.
 bool NeedsCassette1(int sourceIndex, int mediaIndex);

@@ -12,7 +12,7 @@
 #include "ui/common/host_controls.h"
 #include "ui/common/page_exports.h"
 #include "ui/common/page_state.h"
-#include "ui/main/paper_tables.h"
+#include "ui/common/records.h"
 #include "ui/option/stamp_dialog.h"
 
 namespace {
