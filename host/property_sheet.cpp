@@ -117,10 +117,13 @@ HWND ShowSheetPage(HWND sheet, int index) {
     return PropSheet_IndexToHwnd(sheet, index);
 }
 
-std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder) {
+std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder, std::string& error) {
     std::vector<std::string> files;
     HWND sheet = OpenModelessSheet(session);
-    if (!sheet) return files;
+    if (!sheet) {
+        error = "the printer properties did not open";
+        return files;
+    }
     for (int i = 0; i < 4; ++i) {
         ShowSheetPage(sheet, i);
         RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -128,7 +131,7 @@ std::vector<std::string> ShootPropertySheet(HostSession& session, const std::str
         // The folder's own separator, so that the names read as it was given.
         const char separator = folder.find('/') != std::string::npos ? '/' : '\\';
         std::string path = folder + separator + "page-" + HostPages[i].Name + ".png";
-        if (!SaveWindowPng(sheet, path)) {
+        if (!SaveWindowPng(sheet, path, &error)) {
             files.clear();
             break;
         }

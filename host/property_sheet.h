@@ -20,8 +20,9 @@ bool RunPropertySheet(HostSession& session, HWND owner);
 
 // Opens the sheet without showing it to a user, brings each page to the
 // front in turn and saves a picture of the sheet per page into `folder`.
-// Returns the files written, in page order; empty on failure.
-std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder);
+// Returns the files written, in page order; empty on failure, with `error`
+// saying why.
+std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder, std::string& error);
 
 // Opens the sheet modelessly and shows it; its pages forward their messages
 // through `session` until CloseModelessSheet. Null on failure.

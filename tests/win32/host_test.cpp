@@ -89,8 +89,9 @@ TEST_F(HostTest, PagesAnswerTrueAndTouchNothingForNullPointers) {
 
 TEST_F(HostTest, HeadlessVisitSavesAPictureOfEachPage) {
     const std::string folder = TempFolder("qvhost-test-shots");
-    auto files = ShootPropertySheet(session, folder);
-    ASSERT_EQ(files.size(), 4u);
+    std::string error;
+    auto files = ShootPropertySheet(session, folder, error);
+    ASSERT_EQ(files.size(), 4u) << error;
     for (const std::string& file : files) {
         int w = 0, h = 0;
         EXPECT_GT(DistinctColors(file, w, h), 3) << file << " is blank";
