@@ -31,5 +31,11 @@ void CloseModelessSheet(HWND sheet);
 // Brings page `index` (0 Main ... 3 Version) to the front; its window.
 HWND ShowSheetPage(HWND sheet, int index);
 
+// Grows the sheet, its tab control, its pages and its buttons when `page`
+// (with its controls) reaches past the page area the sheet made from the
+// templates, as a page can in larger fonts or at another resolution. Every
+// page calls it when it starts.
+void FitSheetToPage(HWND sheet, HWND page);
+
 // Processes pending messages until the thread is idle.
 void PumpMessages(HWND sheet);
