@@ -33,12 +33,20 @@ struct Bitmap {
 
 }  // namespace
 
-bool SaveWindowPng(HWND window, const std::string& path) {
+bool SaveWindowPng(HWND window, const std::string& path, std::string* error) {
+    std::string reason;
+    if (!error) error = &reason;
     RECT r;
-    if (!IsWindow(window) || !GetWindowRect(window, &r)) return false;
+    if (!IsWindow(window) || !GetWindowRect(window, &r)) {
+        *error = "the window is gone";
+        return false;
+    }
     const int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return false;
-
+    if (w <= 0 || h <= 0) {
+        *error = "the window has no area";
+        return false;
+    }
+    *error = "the display gave no picture of the window";
     WindowDc source(window);
     MemoryDc memory(source.Dc);
     if (!source.Dc || !memory.Dc) return false;
@@ -64,6 +72,5 @@ bool SaveWindowPng(HWND window, const std::string& path) {
         rgb[i * 3 + 1] = bgra[i * 4 + 1];
         rgb[i * 3 + 2] = bgra[i * 4 + 0];
     }
-    std::string error;
-    return WriteImageFile(path, ImageFormat::Png, w, h, rgb.data(), error);
+    return WriteImageFile(path, ImageFormat::Png, w, h, rgb.data(), *error);
 }

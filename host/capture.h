@@ -5,4 +5,6 @@
 
 #include <string>
 
-bool SaveWindowPng(HWND window, const std::string& path);
+// False when the picture could not be taken or written; then `error`, when
+// given, says why.
+bool SaveWindowPng(HWND window, const std::string& path, std::string* error = nullptr);

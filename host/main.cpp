@@ -247,12 +247,17 @@ int Show(const Options& o) {
         fprintf(stderr, "qvhost show: --shots DIR is required\n");
         return ExitUsage;
     }
-    MakeFolder(o.Shots);
+    // A folder that cannot be made is told by the first picture's write.
+    if (!MakeFolder(o.Shots) && FileExists(o.Shots)) {
+        fprintf(stderr, "qvhost show: %s is a file, not a folder\n", o.Shots.c_str());
+        return 1;
+    }
     HostSession session;
     if (!OpenSession(session, o)) return ExitUsage;
-    std::vector<std::string> files = ShootPropertySheet(session, o.Shots);
+    std::string error;
+    std::vector<std::string> files = ShootPropertySheet(session, o.Shots, error);
     if (files.size() != 4) {
-        fprintf(stderr, "qvhost show: could not save the pictures into %s\n", o.Shots.c_str());
+        fprintf(stderr, "qvhost show: could not save the pictures into %s: %s\n", o.Shots.c_str(), error.c_str());
         return 1;
     }
     for (size_t i = 0; i < files.size(); ++i) printf("%-8s %s\n", HostPages[i].Name, files[i].c_str());

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "host/capture.h"
 #include "host/host_resource.h"
 #include "host/host_session.h"
@@ -26,6 +29,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     if (!kind || !g_session) return FALSE;
 
     if (!g_session->ForwardPageMessage(kind, page, message, wParam, lParam)) return FALSE;
+    if (message == WM_INITDIALOG) FitSheetToPage(GetParent(page), page);
     if (message == WM_NOTIFY) SetWindowLongPtrA(page, DWLP_MSGRESULT, 0);  // accept the change of page
     return TRUE;
 }
@@ -58,7 +62,61 @@ void FillSheet(SheetPages& s, HWND owner, DWORD flags) {
     s.Header.ppsp = s.Pages;
 }
 
+RECT RectIn(HWND window, HWND parent) {
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void Grow(HWND window, int dx, int dy) {
+    RECT r;
+    GetWindowRect(window, &r);
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
+
+void FitSheetToPage(HWND sheet, HWND page) {
+    HWND tab = PropSheet_GetTabControl(sheet);
+    if (!tab || !page) return;
+    RECT area;
+    GetClientRect(tab, &area);
+    TabCtrl_AdjustRect(tab, FALSE, &area);
+
+    // What the page and its controls take; controls past the page's edge get
+    // the controls' left margin beyond them.
+    RECT need;
+    GetClientRect(page, &need);
+    LONG margin = need.right, right = 0, bottom = 0;
+    for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const RECT r = RectIn(c, page);
+        margin = std::min(margin, std::max(0L, r.left));
+        right = std::max(right, r.right);
+        bottom = std::max(bottom, r.bottom);
+    }
+    if (right > need.right) need.right = right + margin;
+    if (bottom > need.bottom) need.bottom = bottom + margin;
+    const int dx = std::max(0L, need.right - (area.right - area.left));
+    const int dy = std::max(0L, need.bottom - (area.bottom - area.top));
+    if (!dx && !dy) return;
+
+    // The sheet and its tab control grow, its pages (dialogs) with them, and
+    // the buttons below keep their place at the bottom right.
+    const RECT tabRect = RectIn(tab, sheet);
+    Grow(sheet, dx, dy);
+    Grow(tab, dx, dy);
+    char kind[16];
+    for (HWND c = GetWindow(sheet, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (c == tab) continue;
+        const RECT r = RectIn(c, sheet);
+        if (r.top >= tabRect.bottom)
+            SetWindowPos(c, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        else if (GetClassNameA(c, kind, sizeof kind) && !strcmp(kind, "#32770"))
+            Grow(c, dx, dy);
+    }
+}
 
 void PumpMessages(HWND sheet) {
     // Paint and settle: a few rounds until no message is left.
@@ -117,10 +175,13 @@ HWND ShowSheetPage(HWND sheet, int index) {
     return PropSheet_IndexToHwnd(sheet, index);
 }
 
-std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder) {
+std::vector<std::string> ShootPropertySheet(HostSession& session, const std::string& folder, std::string& error) {
     std::vector<std::string> files;
     HWND sheet = OpenModelessSheet(session);
-    if (!sheet) return files;
+    if (!sheet) {
+        error = "the printer properties did not open";
+        return files;
+    }
     for (int i = 0; i < 4; ++i) {
         ShowSheetPage(sheet, i);
         RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -128,7 +189,7 @@ std::vector<std::string> ShootPropertySheet(HostSession& session, const std::str
         // The folder's own separator, so that the names read as it was given.
         const char separator = folder.find('/') != std::string::npos ? '/' : '\\';
         std::string path = folder + separator + "page-" + HostPages[i].Name + ".png";
-        if (!SaveWindowPng(sheet, path)) {
+        if (!SaveWindowPng(sheet, path, &error)) {
             files.clear();
             break;
         }

@@ -471,7 +471,9 @@ private:
 
     void Shot(HWND window, const ScriptStep& s) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        if (!SaveWindowPng(window, s.Utf8)) Fail(s.Line, "could not save the picture " + s.Utf8);
+        std::string error;
+        if (!SaveWindowPng(window, s.Utf8, &error))
+            Fail(s.Line, "could not save the picture " + s.Utf8 + ": " + error);
     }
 
     HostSession& m_session;

@@ -2,6 +2,8 @@
 // bridge, the default record is never written, and the headless visit
 // leaves a picture of each page.
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
 
 #include <gtest/gtest.h>
 
@@ -92,8 +94,9 @@ TEST_F(HostTest, PagesAnswerTrueAndTouchNothingForNullPointers) {
 
 TEST_F(HostTest, HeadlessVisitSavesAPictureOfEachPage) {
     const std::string folder = TempFolder("qvhost-test-shots");
-    auto files = ShootPropertySheet(session, folder);
-    ASSERT_EQ(files.size(), 4u);
+    std::string error;
+    auto files = ShootPropertySheet(session, folder, error);
+    ASSERT_EQ(files.size(), 4u) << error;
     for (const std::string& file : files) {
         int w = 0, h = 0;
         EXPECT_GT(DistinctColors(file, w, h), 3) << file << " is blank";
@@ -101,6 +104,35 @@ TEST_F(HostTest, HeadlessVisitSavesAPictureOfEachPage) {
         EXPECT_GT(h, 300) << file;
         DeleteFileA(file.c_str());
     }
+}
+
+// A page whose controls reach past the page area (as in large fonts) makes
+// the sheet grow until they fit, with the buttons kept below them.
+TEST_F(HostTest, TheSheetGrowsToHoldWhatAPageTakes) {
+    HWND sheet = OpenModelessSheet(session);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = ShowSheetPage(sheet, 0);
+    FitSheetToPage(sheet, page);  // the templates alone fit
+    RECT before, after, control, ok, area;
+    GetWindowRect(sheet, &before);
+    GetClientRect(page, &area);
+    HWND last = GetWindow(GetWindow(page, GW_CHILD), GW_HWNDLAST);
+    SetWindowPos(last, nullptr, area.right + 20, area.bottom + 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    FitSheetToPage(sheet, page);
+    GetWindowRect(sheet, &after);
+    GetWindowRect(last, &control);
+    GetWindowRect(GetDlgItem(sheet, IDOK), &ok);
+    HWND tab = PropSheet_GetTabControl(sheet);
+    GetClientRect(tab, &area);
+    TabCtrl_AdjustRect(tab, FALSE, &area);
+    MapWindowPoints(tab, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    EXPECT_GT(after.right - after.left, before.right - before.left);
+    EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
+    EXPECT_LE(control.right, area.right);
+    EXPECT_LE(control.bottom, area.bottom);
+    EXPECT_GE(ok.top, control.bottom);
+    EXPECT_LE(ok.right, after.right);
+    CloseModelessSheet(sheet);
 }
 
 // The bridge's table entry gives the reference tables (those of every build).

@@ -381,6 +381,9 @@ TEST(HostCommand, EachCommandTakesOnlyItsOwnOptionsOnce) {
         {"script --help", 0, "  scroll ID lineleft|"},
         {"print --in cut.png --out o.png", 2, "qvhost print: 'cut.png': truncated PNG: the file ends inside its IHDR chunk"},
         {"print --in none.png --out o.png", 2, "qvhost print: cannot open 'none.png': No such file"},
+        {"show --shots cut.png", 1, "qvhost show: cut.png is a file, not a folder"},
+        {"show --shots none/deeper", 1, "qvhost show: could not save the pictures into none/deeper: cannot write "
+                                        "'none/deeper/page-main.png': "},
         {"rdt -o t.cube", 0, "t.cube: cube table of the job"},
         {"rdt -o t.icc", 2, "qvhost rdt: t.icc: the host writes raw or cube tables"},
         {"rdt -o t.cube --format raw", 0, "t.cube: raw table of the job"},
@@ -467,12 +470,12 @@ TEST(HostCommand, PropertiesMakeANewJobFile) {
     DeleteFileA((folder + "\\new.job").c_str());
     std::string output;
     const DWORD status = RunHostIn(folder, "properties --job new.job", output, [](DWORD process) {
-        // Presses OK in the sheet once it shows.
+        // Presses OK in the sheet once it shows its current page.
         for (int tries = 0; tries < 300; ++tries) {
             SheetOfProcess find = {process, nullptr};
             EnumWindows(FindSheetOfProcess, reinterpret_cast<LPARAM>(&find));
-            if (find.Sheet) {
-                Sleep(300);
+            HWND page = find.Sheet ? PropSheet_GetCurrentPageHwnd(find.Sheet) : nullptr;
+            if (page && IsWindowVisible(page)) {
                 PostMessageA(find.Sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
                 return;
             }
