@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "tools/common/image_io.h"
+#include "fileio/image_io.h"
 
 namespace {
 

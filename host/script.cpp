@@ -16,7 +16,7 @@
 #include "host/job/default_settings.h"
 #include "host/job/text_codec.h"
 #include "host/property_sheet.h"
-#include "tools/common/file_output.h"
+#include "fileio/file_output.h"
 #include "ui/common/resource.h"
 
 using namespace automation;

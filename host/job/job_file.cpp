@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "host/job/text_codec.h"
-#include "tools/common/file_output.h"
+#include "fileio/file_output.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "host/job/text_codec.h"
-#include "tools/common/file_output.h"
+#include "fileio/file_output.h"
 
 const char* const ScriptPageNames[4] = {"main", "color", "option", "version"};
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "tests/fuzz/bmp_model.h"
-#include "tools/common/image_io.h"
+#include "fileio/image_io.h"
 
 namespace {
 

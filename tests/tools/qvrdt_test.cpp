@@ -11,7 +11,7 @@
 
 #include "engine/color_engine.h"
 #include "engine/make_rdt.h"
-#include "tools/common/image_io.h"
+#include "fileio/image_io.h"
 #include "tools/qvrdt/qvrdt.h"
 
 namespace {

@@ -15,13 +15,13 @@
 #include <string>
 
 #include "host/job/default_settings.h"
-#include "tools/common/file_output.h"
+#include "fileio/file_output.h"
 #include "tests/win32/file_faults.h"
 #include "host/host_session.h"
 #include "host/property_sheet.h"
 #include "tests/engine/rdt_reference.h"
 #include "ui/common/page_exports.h"
-#include "tools/common/image_io.h"
+#include "fileio/image_io.h"
 #include "ui/common/exports.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "tools/basegen/device_model.h"
-#include "tools/common/image_io.h"
+#include "fileio/image_io.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/image_io.h"
+#include "fileio/image_io.h"
 #include "tools/qvrdt/qvrdt.h"
 
 #if QV_HAVE_LCMS2

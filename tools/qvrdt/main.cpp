@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "tools/common/file_output.h"
+#include "fileio/file_output.h"
 #include "tools/qvrdt/qvrdt.h"
 
 int main(int argc, char** argv) {

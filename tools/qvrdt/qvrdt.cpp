@@ -10,8 +10,8 @@
 #include "engine/color_engine.h"
 #include "engine/make_rdt.h"
 #include "engine/rdt_mapper.h"
-#include "tools/common/image_io.h"
-#include "tools/common/progress.h"
+#include "fileio/image_io.h"
+#include "fileio/progress.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "tools/common/file_output.h"
+#include "fileio/file_output.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/file_output.h"
-#include "tools/common/progress.h"
+#include "fileio/file_output.h"
+#include "fileio/progress.h"
 
 enum class ImageFormat { Png, Bmp, Ppm };
 

@@ -1,6 +1,6 @@
-#include "tools/common/image_io.h"
+#include "fileio/image_io.h"
 
-#include "tools/common/file_output.h"
+#include "fileio/file_output.h"
 
 #include <cerrno>
 #include <cstdio>

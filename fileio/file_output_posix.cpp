@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#include "tools/common/file_output.h"
+#include "fileio/file_output.h"
 
 namespace {
 
