@@ -36,6 +36,7 @@ struct Picture {
     int Width = 0, Height = 0;
     ptrdiff_t Stride = 0;
     std::vector<uint8_t> Bits, Mapped;
+    MapCells Cells;  // kept from the previous drawing, as the preview keeps them
 };
 
 bool ReadPicture(const char* path, Picture& p) {
@@ -73,15 +74,28 @@ ColorAdjustment With(ColorAdjustment c, int32_t ColorAdjustment::*field, int32_t
 
 // One redraw of sample and swatch, as the preview does it: a mapper for the
 // table just built, with the kernel that a Pentium gets (the FPU one), or
-// with the integer one that the Pentium Pro and II get.
+// with the integer one that the Pentium Pro and II get, from the cells kept
+// since the previous drawing.
 template <MapKernel Kernel = MapKernel::Fpu>
 void MapPreview() {
     const RdtMapper mapper(CurrentRdt(), Kernel);
     for (Picture* p : {&g_sample, &g_swatch}) {
         const uint8_t* last = p->Bits.data() + (p->Height - 1) * p->Stride;
         uint8_t* lastOut = p->Mapped.data() + (p->Height - 1) * p->Stride;
-        mapper.MapBgrRows(last, -p->Stride, lastOut, -p->Stride, p->Width, p->Height);
+        mapper.MapBgrRows(last, -p->Stride, lastOut, -p->Stride, p->Width, p->Height, p->Cells);
     }
+}
+
+// The state before a step: the previous values' table built and drawn.
+void Drawn() {
+    BuildRdt(Before);
+    MapPreview();
+}
+
+// The first drawing of a picture: its cells are worked out as well.
+void Loaded() {
+    BuildRdt(Before);
+    for (Picture* p : {&g_sample, &g_swatch}) p->Cells.Clear();
 }
 
 // The sheet of an engineer of the time: the chain node by node with the C
@@ -112,19 +126,20 @@ struct Operation {
 uint8_t g_out[RdtBytes];
 
 const Operation Operations[] = {
-    {"contrast_step", [] { BuildRdt(Before); },
+    {"contrast_step", Drawn,
      [] {
          BuildRdt(With(Before, &ColorAdjustment::Contrast, 1));
          MapPreview();
      }},
-    {"balance_step", [] { BuildRdt(Before); },
+    {"balance_step", Drawn,
      [] {
          BuildRdt(With(Before, &ColorAdjustment::CyanRed, 1));
          MapPreview();
      }},
     {"build_contrast", [] { BuildRdt(Before); }, [] { BuildRdt(With(Before, &ColorAdjustment::Contrast, 1)); }},
     {"build_balance", [] { BuildRdt(Before); }, [] { BuildRdt(With(Before, &ColorAdjustment::CyanRed, 1)); }},
-    {"map_preview", [] { BuildRdt(Before); }, MapPreview<>},
+    {"map_preview", Drawn, MapPreview<>},
+    {"map_preview_first", Loaded, MapPreview<>},
     {"map_preview_int", [] { BuildRdt(Before); }, MapPreview<MapKernel::Scalar>},
     // A table for the printer: nothing of the last build carries over.
     {"make_rdt", [] { BuildRdt(With(Before, &ColorAdjustment::MagentaGreen, 3)); },

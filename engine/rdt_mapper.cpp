@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <new>
 
 #include "engine/color_engine.h"
 
@@ -56,10 +57,12 @@ void MapRowScalar(const uint8_t* table, const void*, const uint8_t* src, uint8_t
 }
 
 // The Pentium's integer multiply takes 9 clocks and does not pipeline; its
-// FPU multiplies do. The FPU kernel forms the same sums in floats as
-// (16 - f) lower + f upper per axis: every product and sum is an integer
-// below 2^24, exact in a float at whatever precision the caller left the
-// x87 in, so the result equals the integer one bit for bit.
+// FPU multiplies do. The FPU kernel forms the same sum in floats: the four
+// green-blue corners of each red side with their product weights
+// (16 - fg)(16 - fb), (16 - fg) fb, fg (16 - fb), fg fb, then the two sides
+// as (16 - fr) lower + fr upper. Every product and sum is an integer below
+// 2^24 (at most 16 x 4096 x 255), exact in a float at whatever precision the
+// caller left the x87 in, so the result equals the integer one bit for bit.
 struct FpuWeight {
     float Lower, Upper;
 };
@@ -67,6 +70,22 @@ struct FpuWeight {
 constexpr std::array<FpuWeight, 16> FpuWeights = [] {
     std::array<FpuWeight, 16> w{};
     for (int f = 0; f < 16; ++f) w[f] = {static_cast<float>(16 - f), static_cast<float>(f)};
+    return w;
+}();
+
+// Indexed by fg << 4 | fb.
+struct FpuCorners {
+    float W00, W01, W10, W11;
+};
+
+constexpr std::array<FpuCorners, 256> FpuGreenBlue = [] {
+    std::array<FpuCorners, 256> w{};
+    for (int fg = 0; fg < 16; ++fg) {
+        for (int fb = 0; fb < 16; ++fb) {
+            w[fg << 4 | fb] = {static_cast<float>((16 - fg) * (16 - fb)), static_cast<float>((16 - fg) * fb),
+                               static_cast<float>(fg * (16 - fb)), static_cast<float>(fg * fb)};
+        }
+    }
     return w;
 }();
 
@@ -88,29 +107,49 @@ inline int IntegerOf(float v) {
 #endif
 }
 
+// One channel of a pixel whose cell starts at e.
+inline uint8_t FpuChannel(const float* e, const FpuWeight& wr, const FpuCorners& w) {
+    constexpr int NextB = 3, NextG = 17 * 3, NextR = 17 * 17 * 3;
+    const float lower = w.W00 * e[0] + w.W01 * e[NextB] + w.W10 * e[NextG] + w.W11 * e[NextG + NextB];
+    const float upper = w.W00 * e[NextR] + w.W01 * e[NextR + NextB] + w.W10 * e[NextR + NextG] +
+                        w.W11 * e[NextR + NextG + NextB];
+    return static_cast<uint8_t>(IntegerOf(wr.Lower * lower + wr.Upper * upper) >> 12);
+}
+
+inline unsigned CellNode(unsigned r, unsigned g, unsigned b) {
+    return (((r >> 4) * 17u + (g >> 4)) * 17u + (b >> 4)) * 3u;
+}
+
 template <bool Bgr>
 void MapRowFpu(const uint8_t*, const void* prepared, const uint8_t* src, uint8_t* dst, size_t pixels) {
     constexpr int R = Bgr ? 2 : 0;
     constexpr int B = Bgr ? 0 : 2;
-    constexpr int NextB = 3, NextG = 17 * 3, NextR = 17 * 17 * 3;
     const float* table = static_cast<const float*>(prepared);
     for (size_t i = 0; i < pixels; ++i, src += 3, dst += 3) {
         const unsigned r = src[R], g = src[1], b = src[B];
-        const FpuWeight wr = FpuWeights[r & 15u], wg = FpuWeights[g & 15u], wb = FpuWeights[b & 15u];
-        const float* e = table + (((r >> 4) * 17u + (g >> 4)) * 17u + (b >> 4)) * 3u;
+        const FpuWeight& wr = FpuWeights[r & 15u];
+        const FpuCorners& w = FpuGreenBlue[(g & 15u) << 4 | (b & 15u)];
+        const float* e = table + CellNode(r, g, b);
         uint8_t out[3];
-        for (int c = 0; c < 3; ++c, ++e) {
-            const float b00 = wb.Lower * e[0] + wb.Upper * e[NextB];
-            const float b01 = wb.Lower * e[NextG] + wb.Upper * e[NextG + NextB];
-            const float b10 = wb.Lower * e[NextR] + wb.Upper * e[NextR + NextB];
-            const float b11 = wb.Lower * e[NextR + NextG] + wb.Upper * e[NextR + NextG + NextB];
-            const float g0 = wg.Lower * b00 + wg.Upper * b01;
-            const float g1 = wg.Lower * b10 + wg.Upper * b11;
-            out[c] = static_cast<uint8_t>(IntegerOf(wr.Lower * g0 + wr.Upper * g1) >> 12);
-        }
+        for (int c = 0; c < 3; ++c, ++e) out[c] = FpuChannel(e, wr, w);
         dst[R] = out[0];
         dst[1] = out[1];
         dst[B] = out[2];
+    }
+}
+
+// A row of blue-first pixels from their kept cells (MapCells).
+void MapCellsFpu(const float* table, const uint32_t* cells, uint8_t* dst, size_t pixels) {
+    for (size_t i = 0; i < pixels; ++i, ++cells, dst += 3) {
+        const uint32_t v = *cells;
+        const FpuWeight& wr = FpuWeights[(v >> 8) & 15u];
+        const FpuCorners& w = FpuGreenBlue[v & 255u];
+        const float* e = table + (v >> 12);
+        uint8_t out[3];
+        for (int c = 0; c < 3; ++c, ++e) out[c] = FpuChannel(e, wr, w);
+        dst[2] = out[0];
+        dst[1] = out[1];
+        dst[0] = out[2];
     }
 }
 
@@ -391,6 +430,38 @@ void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst
                            size_t height) const {
     const void* prepared = Prepared();
     for (size_t y = 0; y < height; ++y, src += srcStride, dst += dstStride) bgr_(table_, prepared, src, dst, width);
+}
+
+void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t dstStride, size_t width,
+                           size_t height, MapCells& cells) const {
+    const size_t pixels = width * height;
+    if (kernel_ != MapKernel::Fpu || pixels == 0 || pixels > MapCells::MaxPixels || width != pixels / height) {
+        MapBgrRows(src, srcStride, dst, dstStride, width, height);
+        return;
+    }
+    if (cells.width_ != width || cells.height_ != height || cells.cells_.size() != pixels) {
+        cells.Clear();
+        try {
+            cells.cells_.resize(pixels);
+        } catch (const std::bad_alloc&) {
+            cells.Clear();
+            MapBgrRows(src, srcStride, dst, dstStride, width, height);
+            return;
+        }
+        uint32_t* c = cells.cells_.data();
+        const uint8_t* row = src;
+        for (size_t y = 0; y < height; ++y, row += srcStride) {
+            const uint8_t* p = row;
+            for (size_t x = 0; x < width; ++x, p += 3) {
+                const unsigned r = p[2], g = p[1], b = p[0];
+                *c++ = CellNode(r, g, b) << 12 | (r & 15u) << 8 | (g & 15u) << 4 | (b & 15u);
+            }
+        }
+        cells.width_ = width;
+        cells.height_ = height;
+    }
+    const uint32_t* c = cells.cells_.data();
+    for (size_t y = 0; y < height; ++y, c += width, dst += dstStride) MapCellsFpu(wide_.data(), c, dst, width);
 }
 
 void MapRgbThroughRdt(const uint8_t* src, uint8_t* dst, size_t pixels) {

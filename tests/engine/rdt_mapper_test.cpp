@@ -141,10 +141,17 @@ TEST(BulkMapping, EveryColorMatchesTheScalarLookup) {
             ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size()), 0)
                 << MapKernelName(mapper.Kernel()) << " rgb, red " << r;
 
-            mapper.MapBgrRows(bgr.data(), 3 * 256, out.data(), 3 * 256, 256, 256);
-            for (size_t i = 0; i < Plane; ++i) std::swap(out[3 * i], out[3 * i + 2]);
-            ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size()), 0)
-                << MapKernelName(mapper.Kernel()) << " bgr, red " << r;
+            // Without kept cells, then with cells made from this plane.
+            for (int withCells = 0; withCells < 2; ++withCells) {
+                MapCells cells;
+                if (withCells)
+                    mapper.MapBgrRows(bgr.data(), 3 * 256, out.data(), 3 * 256, 256, 256, cells);
+                else
+                    mapper.MapBgrRows(bgr.data(), 3 * 256, out.data(), 3 * 256, 256, 256);
+                for (size_t i = 0; i < Plane; ++i) std::swap(out[3 * i], out[3 * i + 2]);
+                ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size()), 0)
+                    << MapKernelName(mapper.Kernel()) << " bgr, red " << r << (withCells ? ", cells" : "");
+            }
         }
     }
 }
@@ -153,6 +160,7 @@ TEST_P(MapperKernel, RowsWithPaddingOddWidthsNegativeStrideAndInPlace) {
     const std::vector<uint8_t> table = RandomTable(11);
     const RdtMapper mapper(table.data(), GetParam());
     std::mt19937 rng(3);
+    MapCells cells;
     for (size_t width : {1, 7, 8, 13, 31, 100}) {
         const size_t height = 5;
         const ptrdiff_t stride = static_cast<ptrdiff_t>((width * 3 + 3) & ~size_t{3});  // DIB rows: 4-byte multiple
@@ -172,6 +180,22 @@ TEST_P(MapperKernel, RowsWithPaddingOddWidthsNegativeStrideAndInPlace) {
         mapper.MapBgrRows(last, -stride, last, -stride, width, height);
         EXPECT_EQ(inPlace, expected) << "width " << width;
         EXPECT_EQ(inPlace.back(), guard);
+
+        // Kept cells (one holder across all widths, so a new shape remakes
+        // them) serve a second table; the swap of tables is what the preview does.
+        const std::vector<uint8_t> other = RandomTable(static_cast<unsigned>(width));
+        const RdtMapper otherMapper(other.data(), GetParam());
+        const uint8_t* lastIn = image.data() + (height - 1) * stride;
+        for (const RdtMapper* m : {&mapper, &otherMapper}) {
+            const uint8_t* t = m == &mapper ? table.data() : other.data();
+            std::vector<uint8_t> want = image, got = image;
+            for (size_t y = 0; y < height; ++y) {
+                uint8_t* p = &want[y * stride];
+                for (size_t x = 0; x < width; ++x, p += 3) MapThroughTable(t, p[2], p[1], p[0], &p[2], &p[1], &p[0]);
+            }
+            m->MapBgrRows(lastIn, -stride, got.data() + (height - 1) * stride, -stride, width, height, cells);
+            EXPECT_EQ(got, want) << "cells, width " << width;
+        }
 
         // Packed RGB into a separate buffer: nothing beyond the pixels is written.
         std::vector<uint8_t> out(width * 3 + 4, 0xEE);

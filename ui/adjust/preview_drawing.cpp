@@ -88,6 +88,7 @@ void PreviewPicture::SetFile(const char* fileName) {
     m_resource = 0;
     m_stamp = {};
     m_source.Reset();
+    m_cells.Clear();
 }
 
 void PreviewPicture::SetResource(int bitmapId) {
@@ -96,6 +97,7 @@ void PreviewPicture::SetResource(int bitmapId) {
     m_resource = bitmapId;
     m_stamp = {};
     m_source.Reset();
+    m_cells.Clear();
 }
 
 bool PreviewPicture::CurrentStamp(FileStamp* stamp) const {
@@ -147,12 +149,14 @@ void PreviewPicture::Draw(HWND control, const RdtMapper& mapper, int width, int 
     const bool present = CurrentStamp(&stamp);
     if (!present) {
         m_source.Reset();
+        m_cells.Clear();
         m_stamp = {};
         return;
     }
     BitmapHolder single;  // a picture of another kind, loaded for this drawing only
     if (!m_source || !(stamp == m_stamp)) {
         m_source.Reset();
+        m_cells.Clear();
         m_stamp = {};
         BitmapHolder loaded = Load();
         DIBSECTION section = {};
@@ -184,7 +188,7 @@ void PreviewPicture::Draw(HWND control, const RdtMapper& mapper, int width, int 
         GetObjectA(m_source, sizeof source, &source);
         GdiFlush();
         mapper.MapBgrRows(static_cast<const uint8_t*>(source.dsBm.bmBits), source.dsBm.bmWidthBytes,
-                          static_cast<uint8_t*>(bm.bmBits), bm.bmWidthBytes, bm.bmWidth, bm.bmHeight);
+                          static_cast<uint8_t*>(bm.bmBits), bm.bmWidthBytes, bm.bmWidth, bm.bmHeight, m_cells);
     } else {
         MapPixelByPixel(memory, bm.bmWidth, bm.bmHeight);
     }

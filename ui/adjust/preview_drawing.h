@@ -7,9 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/rdt_mapper.h"
 #include "ui/common/gdi_holders.h"
-
-class RdtMapper;
 
 // Where the platform finds a file given by bare name (the loader's search
 // order), or an empty string when it finds none.
@@ -26,7 +25,8 @@ BitmapHolder LoadPictureResource(int bitmapId);
 // the same shape, which is what gets stretched; the file is loaded again
 // when its name resolves to another file or the file's size or write time
 // changed. Any other bitmap is loaded afresh for every drawing and mapped
-// pixel by pixel in place.
+// pixel by pixel in place. The kept section's cells in the table (MapCells)
+// are kept with it.
 class PreviewPicture {
 public:
     void SetFile(const char* fileName);  // null: nothing to draw
@@ -57,6 +57,7 @@ private:
     FileStamp m_stamp;
     BitmapHolder m_source;  // 24-bit section kept between drawings
     BitmapHolder m_mapped;  // its mapped copy
+    MapCells m_cells;       // the kept source's cells, for every new table
     long m_loads = 0;
 };
 
