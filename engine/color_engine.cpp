@@ -236,6 +236,16 @@ struct GridCell {
     double Lower;  // weight of the lower node
 };
 
+// The cells of each node's chroma coordinates in the last table built, and
+// the saturation they were found for.
+struct KeptChromaCells {
+    bool Valid = false;
+    double Factor = 0.0;
+    GridCell A[LatticeNodes];
+    GridCell B[LatticeNodes];
+};
+KeptChromaCells g_chromaCells;
+
 // Limits v to [grid[0], grid[16]] (NaN becomes grid[0], so no input can
 // index outside the table) and finds its cell. v - grid[0] is never negative,
 // so truncation is floor; the sum may round up onto the next integer, which
@@ -267,10 +277,7 @@ inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], cons
 // Entries of T, Stride values apart (three bytes in a base table, or four
 // doubles in its widened copy); the products and sums are the same doubles.
 template <typename T, int Stride>
-inline DeviceColor Lookup(const T* baseTable, double L, double a, double b) {
-    const GridCell cl = LocateInGrid(L, LabLightnessGrid, LightnessUpper);
-    const GridCell ca = LocateInGrid(a, LabChromaGrid, ChromaUpper);
-    const GridCell cb = LocateInGrid(b, LabChromaGrid, ChromaUpper);
+inline DeviceColor LookupInCells(const T* baseTable, GridCell cl, GridCell ca, GridCell cb) {
     const double upperB = 1.0 - cb.Lower;
     const double wL[2] = {cl.Lower, 1.0 - cl.Lower};
     const double wa[2] = {ca.Lower, 1.0 - ca.Lower};
@@ -294,6 +301,13 @@ inline DeviceColor Lookup(const T* baseTable, double L, double a, double b) {
         }
     }
     return {red, green, blue};
+}
+
+template <typename T, int Stride>
+inline DeviceColor Lookup(const T* baseTable, double L, double a, double b) {
+    return LookupInCells<T, Stride>(baseTable, LocateInGrid(L, LabLightnessGrid, LightnessUpper),
+                                    LocateInGrid(a, LabChromaGrid, ChromaUpper),
+                                    LocateInGrid(b, LabChromaGrid, ChromaUpper));
 }
 
 int ClampInput(int v) {
@@ -591,6 +605,7 @@ void BuildRdt(const ColorAdjustment& color) {
         lattice.Gamma[2] = p.GammaBlue;
         lattice.Valid = true;
         lattice.BrightValid = false;
+        g_chromaCells.Valid = false;
     }
     if (!lattice.BrightValid || lattice.Exponent != p.LightnessExponent) {
         // Kept apart from the lookups so that the power functions run back to back.
@@ -604,14 +619,30 @@ void BuildRdt(const ColorAdjustment& color) {
 #if QV_X86
     if (UseVectorBuild()) done = AdjustAndLookupAvx2(p, lattice, base, g_rdt);
 #endif
+    // The chroma coordinates and their cells depend on the lattice and the
+    // saturation only: a rebuild for contrast or brightness takes them from
+    // the previous build and locates the lightness alone.
+    KeptChromaCells& chroma = g_chromaCells;
+    const bool keptCells = done == 0 && chroma.Valid && chroma.Factor == p.ChromaFactor;
     uint8_t* out = g_rdt + done * 3;
     for (int i = done; i < LatticeNodes; ++i, out += 3) {
-        const LabColor lab = AdjustBrightened(p, {lattice.BrightL[i], lattice.A[i], lattice.B[i]}, nullptr);
-        const DeviceColor d = Lookup<double, 4>(base, lab.L, lab.a, lab.b);
+        double L = lattice.BrightL[i];
+        if (keptCells) {
+            if (p.ContrastBlend != 1.0) L = ContrastCurve(L, p.ContrastBlend);
+        } else {
+            const LabColor lab = AdjustBrightened(p, {L, lattice.A[i], lattice.B[i]}, nullptr);
+            L = lab.L;
+            chroma.A[i] = LocateInGrid(lab.a, LabChromaGrid, ChromaUpper);
+            chroma.B[i] = LocateInGrid(lab.b, LabChromaGrid, ChromaUpper);
+        }
+        const DeviceColor d = LookupInCells<double, 4>(base, LocateInGrid(L, LabLightnessGrid, LightnessUpper),
+                                                       chroma.A[i], chroma.B[i]);
         out[0] = TruncateToByte(d.Red);
         out[1] = TruncateToByte(d.Green);
         out[2] = TruncateToByte(d.Blue);
     }
+    chroma.Valid = done == 0;
+    chroma.Factor = p.ChromaFactor;
 }
 
 void LookupToBytes(const uint8_t* baseTable, const LabColor* lab, uint8_t* out, size_t count) {

@@ -393,6 +393,11 @@ TEST_P(TableBuild, MatchesNodeByNodeChainByteForByte) {
     // Slider moves that keep the balance, then the balance moved and back.
     for (int32_t v = -10; v <= 10; v += 4) records.push_back(Record(3, v, -v, v / 2, 4, -2, 6));
     records.push_back(Record(3, 0, 0, 0, 5, -2, 6));
+    // Contrast alone, then brightness alone: the chroma cells are kept.
+    records.push_back(Record(3, 0, 0, 7, 5, -2, 6));
+    records.push_back(Record(3, 0, 0, -12, 5, -2, 6));
+    records.push_back(Record(3, 6, 0, -12, 5, -2, 6));
+    records.push_back(Record(3, 6, 5, -12, 5, -2, 6));
     records.push_back(Record(1, 2, 0, 0, 4, -2, 6));
     std::mt19937 rng(4913);
     std::uniform_int_distribution<int32_t> value(-12, 12), base(0, 5);
