@@ -273,7 +273,7 @@ double EnginePowOneThirdHeld(double x) {
     const double m = x * scale.Down;  // exact
     const ThirdSeed& seed = ThirdSeeds[scale.J * 32 + static_cast<int>((high >> 15) & 31u)];
 
-    // u = m^(-1/3): the seed is within 2^-7.5, each step squares the error.
+    // u approximates m^(-1/3): the table gives it to 2^-7.5, and each Newton iteration squares the error.
     double u = seed.InvCbrt;
     for (int step = 0; step < 3; ++step) u += u * (1.0 - m * (u * u * u)) * OneThird;
     // t = m^(1/3) within about 2^-50; one more step in double-double:
