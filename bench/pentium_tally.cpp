@@ -2,6 +2,7 @@
 // what they cost on a Pentium 133 and a Pentium II 300 by a cycle model.
 //
 //   pentium_tally --qemu QEMU-I386 --program PENTIUM_STEPS --sample BMP --swatch BMP [--functions N]
+//                 [--only OPERATION]
 //
 // Runs pentium_steps once per operation under qemu with one instruction per
 // translation block and an execution trace (-one-insn-per-tb -d nochain,exec:
@@ -190,7 +191,7 @@ std::string Argument(int argc, char** argv, const char* name, const char* fallba
     if (fallback) return fallback;
     std::fprintf(stderr,
                  "usage: pentium_tally --qemu QEMU-I386 --program PENTIUM_STEPS --sample BMP --swatch BMP "
-                 "[--functions N]\n");
+                 "[--functions N] [--only OPERATION]\n");
     std::exit(2);
 }
 
@@ -200,6 +201,7 @@ int main(int argc, char** argv) {
     const std::string qemu = Argument(argc, argv, "--qemu"), program = Argument(argc, argv, "--program");
     const std::string sample = Argument(argc, argv, "--sample"), swatch = Argument(argc, argv, "--swatch");
     const int functions = std::atoi(Argument(argc, argv, "--functions", "0").c_str());
+    const std::string only = Argument(argc, argv, "--only", "");
 
     const auto code = Disassemble(program);
     if (code.empty()) {
@@ -210,7 +212,10 @@ int main(int argc, char** argv) {
     {
         std::FILE* in = popen((Quote(qemu) + " " + Quote(program) + " --list").c_str(), "r");
         char line[256];
-        while (in && std::fgets(line, sizeof line, in)) operations.emplace_back(line, std::strcspn(line, "\n"));
+        while (in && std::fgets(line, sizeof line, in)) {
+            const std::string op(line, std::strcspn(line, "\n"));
+            if (only.empty() || op == only) operations.push_back(op);
+        }
         if (in) pclose(in);
     }
 
