@@ -2,7 +2,9 @@
 // what they cost on a Pentium 133 and a Pentium II 300 by a cycle model.
 //
 //   pentium_tally --qemu QEMU-I386 --program PENTIUM_STEPS --sample BMP --swatch BMP [--functions N]
-//                 [--only OPERATION]
+//                 [--only OPERATION] [--annotate FUNCTION]
+//
+// --annotate prints the function's executed instructions, each with its count.
 //
 // Runs pentium_steps once per operation under qemu with one instruction per
 // translation block and an execution trace (-one-insn-per-tb -d nochain,exec:
@@ -136,6 +138,7 @@ struct Tally {
     uint64_t Instructions = 0;
     double P5 = 0, P6 = 0;
     std::map<std::string, uint64_t> ByFunction;
+    std::map<uint32_t, uint64_t> ByAddress;
     bool Complete = false;
 };
 
@@ -181,6 +184,7 @@ Tally Run(const std::string& command, const std::unordered_map<uint32_t, Instruc
         t.P5 += n * at->second.P5;
         t.P6 += n * at->second.P6;
         t.ByFunction[at->second.Function] += n;
+        t.ByAddress[address] = n;
     }
     return t;
 }
@@ -191,7 +195,7 @@ std::string Argument(int argc, char** argv, const char* name, const char* fallba
     if (fallback) return fallback;
     std::fprintf(stderr,
                  "usage: pentium_tally --qemu QEMU-I386 --program PENTIUM_STEPS --sample BMP --swatch BMP "
-                 "[--functions N] [--only OPERATION]\n");
+                 "[--functions N] [--only OPERATION] [--annotate FUNCTION]\n");
     std::exit(2);
 }
 
@@ -202,6 +206,7 @@ int main(int argc, char** argv) {
     const std::string sample = Argument(argc, argv, "--sample"), swatch = Argument(argc, argv, "--swatch");
     const int functions = std::atoi(Argument(argc, argv, "--functions", "0").c_str());
     const std::string only = Argument(argc, argv, "--only", "");
+    const std::string annotate = Argument(argc, argv, "--annotate", "");
 
     const auto code = Disassemble(program);
     if (code.empty()) {
@@ -241,6 +246,12 @@ int main(int argc, char** argv) {
         std::sort(top.rbegin(), top.rend());
         for (int i = 0; i < functions && i < static_cast<int>(top.size()); ++i)
             std::printf("    %12llu  %s\n", static_cast<unsigned long long>(top[i].first), top[i].second.c_str());
+        for (const auto& [address, n] : t.ByAddress) {
+            const Instruction& in = code.at(address);
+            if (in.Function == annotate)
+                std::printf("%10llu  %08x  %-8s %s\n", static_cast<unsigned long long>(n), address,
+                            in.Mnemonic.c_str(), in.Operands.c_str());
+        }
         std::fflush(stdout);
     }
     return failed ? 1 : 0;

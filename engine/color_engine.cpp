@@ -246,61 +246,79 @@ struct KeptChromaCells {
 };
 KeptChromaCells g_chromaCells;
 
-// Limits v to [grid[0], grid[16]] (NaN becomes grid[0], so no input can
-// index outside the table) and finds its cell. v - grid[0] is never negative,
-// so truncation is floor; the sum may round up onto the next integer, which
-// the one comparison after the table lookup undoes.
-// floor(v) for 0 <= v < 2^31. On the x87 a conversion to int switches the
-// rounding mode twice (fldcw, which the Pentium II serialises on); here the
-// held rounding to nearest does it: adding 1.5 * 2^52 leaves v rounded to an
-// integer in the sum's low word, and one comparison turns that into floor.
-inline int FloorNonNegative(double v) {
+// An integer k with floor(v) <= k <= floor(v) + 1, for 0 <= v < 2^31. On the
+// x87 a conversion to int switches the rounding mode twice (fldcw, which the
+// Pentium II serialises on); here the held rounding to nearest does it:
+// adding 1.5 * 2^52 leaves v rounded to an integer in the sum's low word.
+inline int NearInteger(double v) {
 #if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
-    constexpr double Shift = 0x1.8p52;
-    const double s = v + Shift;
+    const double s = v + 0x1.8p52;
     uint32_t low;
     std::memcpy(&low, &s, sizeof low);  // little-endian: the low word
-    return static_cast<int>(low) - ((s - Shift) > v);
+    return static_cast<int>(low);
 #else
     return static_cast<int>(v);
 #endif
 }
 
-template <size_t N>
+// floor(v) for 0 <= v < 2^31: v less its nearest integer is exact, and its
+// sign (kept by the float, however small) says whether that was rounded up,
+// without the x87's slow status word.
+inline int FloorNonNegative(double v) {
+#if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
+    constexpr double Shift = 0x1.8p52;
+    const double s = v + Shift;
+    const float below = static_cast<float>(v - (s - Shift));
+    uint32_t low, sign;
+    std::memcpy(&low, &s, sizeof low);  // little-endian: the low word
+    std::memcpy(&sign, &below, sizeof sign);
+    return static_cast<int>(low - (sign >> 31));
+#else
+    return static_cast<int>(v);
+#endif
+}
+
+// Limits v to [grid[0], grid[16]] (NaN becomes grid[0], so no input can
+// index outside the table; Limited: the caller has done so) and finds its
+// cell. The table gives the cell of floor(v - grid[0]); an index one above
+// it (v - grid[0] rounded up, to nearest or onto the next integer) skips at
+// most the one grid value at that integer, which the comparison undoes.
+template <bool Limited = false, size_t N>
 inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const std::array<int32_t, N>& upper) {
-    v = AtMost(AtLeast(v, grid[0]), grid[16]);
-    int u = upper[static_cast<size_t>(FloorNonNegative(v - grid[0]))];
+    if (!Limited) v = AtMost(AtLeast(v, grid[0]), grid[16]);
+    int u = upper[static_cast<size_t>(NearInteger(v - grid[0]))];
     u -= grid[u - 1] > v;
     return {u, (grid[u] - v) / (grid[u] - grid[u - 1])};
 }
 
 // Entries of T, Stride values apart (three bytes in a base table, or four
 // doubles in its widened copy); the products and sums are the same doubles.
+// Corners in the order (L, a, b) = 000, 001, 010, ... 111; the sums are
+// formed in that order, the first product standing for 0 plus itself.
 template <typename T, int Stride>
 inline DeviceColor LookupInCells(const T* baseTable, GridCell cl, GridCell ca, GridCell cb) {
     const double upperB = 1.0 - cb.Lower;
     const double wL[2] = {cl.Lower, 1.0 - cl.Lower};
     const double wa[2] = {ca.Lower, 1.0 - ca.Lower};
     const T* cell = baseTable + (((cl.Upper - 1) * 17 + (ca.Upper - 1)) * 17 + (cb.Upper - 1)) * Stride;
-
-    // Corners in the order (L, a, b) = 000, 001, 010, ... 111; the sums are
-    // formed in that order.
-    double red = 0.0, green = 0.0, blue = 0.0;
-    for (int iL = 0; iL < 2; ++iL) {
-        for (int ia = 0; ia < 2; ++ia) {
-            const double w = wL[iL] * wa[ia];
-            const double wLow = w - w * upperB;
-            const double wHigh = w * upperB;
-            const T* e = cell + (iL * 17 + ia) * 17 * Stride;
-            red += e[0] * wLow;
-            green += e[1] * wLow;
-            blue += e[2] * wLow;
-            red += e[Stride] * wHigh;
-            green += e[Stride + 1] * wHigh;
-            blue += e[Stride + 2] * wHigh;
-        }
-    }
-    return {red, green, blue};
+    DeviceColor sum;
+    auto corner = [&](int iL, int ia, bool first) {
+        const double w = wL[iL] * wa[ia];
+        const double wLow = w - w * upperB;
+        const double wHigh = w * upperB;
+        const T* e = cell + (iL * 17 + ia) * 17 * Stride;
+        sum.Red = first ? e[0] * wLow : sum.Red + e[0] * wLow;
+        sum.Green = first ? e[1] * wLow : sum.Green + e[1] * wLow;
+        sum.Blue = first ? e[2] * wLow : sum.Blue + e[2] * wLow;
+        sum.Red += e[Stride] * wHigh;
+        sum.Green += e[Stride + 1] * wHigh;
+        sum.Blue += e[Stride + 2] * wHigh;
+    };
+    corner(0, 0, true);
+    corner(0, 1, false);
+    corner(1, 0, false);
+    corner(1, 1, false);
+    return sum;
 }
 
 template <typename T, int Stride>
@@ -314,8 +332,11 @@ int ClampInput(int v) {
     return v < 0 ? 0 : (v > 256 ? 256 : v);
 }
 
-uint8_t TruncateToByte(double v) {
-    return static_cast<uint8_t>(FloorNonNegative(AtMost(AtLeast(v, 0.0), 255.0)));
+// A looked-up channel as the table stores it. The weights are at least 0 and
+// sum to 1 within a few units in the last place, so v lies in [0, 255 + 2^-40]
+// and its floor is the byte.
+uint8_t ChannelByte(double v) {
+    return static_cast<uint8_t>(FloorNonNegative(v));
 }
 
 }  // namespace
@@ -625,21 +646,24 @@ void BuildRdt(const ColorAdjustment& color) {
     KeptChromaCells& chroma = g_chromaCells;
     const bool keptCells = done == 0 && chroma.Valid && chroma.Factor == p.ChromaFactor;
     uint8_t* out = g_rdt + done * 3;
+    // The contrast curve leaves the lightness within the grid already.
+    const bool contrast = p.ContrastBlend != 1.0;
     for (int i = done; i < LatticeNodes; ++i, out += 3) {
         double L = lattice.BrightL[i];
         if (keptCells) {
-            if (p.ContrastBlend != 1.0) L = ContrastCurve(L, p.ContrastBlend);
+            if (contrast) L = ContrastCurve(L, p.ContrastBlend);
         } else {
             const LabColor lab = AdjustBrightened(p, {L, lattice.A[i], lattice.B[i]}, nullptr);
             L = lab.L;
             chroma.A[i] = LocateInGrid(lab.a, LabChromaGrid, ChromaUpper);
             chroma.B[i] = LocateInGrid(lab.b, LabChromaGrid, ChromaUpper);
         }
-        const DeviceColor d = LookupInCells<double, 4>(base, LocateInGrid(L, LabLightnessGrid, LightnessUpper),
-                                                       chroma.A[i], chroma.B[i]);
-        out[0] = TruncateToByte(d.Red);
-        out[1] = TruncateToByte(d.Green);
-        out[2] = TruncateToByte(d.Blue);
+        const GridCell cl = contrast ? LocateInGrid<true>(L, LabLightnessGrid, LightnessUpper)
+                                     : LocateInGrid(L, LabLightnessGrid, LightnessUpper);
+        const DeviceColor d = LookupInCells<double, 4>(base, cl, chroma.A[i], chroma.B[i]);
+        out[0] = ChannelByte(d.Red);
+        out[1] = ChannelByte(d.Green);
+        out[2] = ChannelByte(d.Blue);
     }
     chroma.Valid = done == 0;
     chroma.Factor = p.ChromaFactor;
@@ -658,9 +682,9 @@ void LookupToBytes(const uint8_t* baseTable, const LabColor* lab, uint8_t* out, 
 #endif
     for (; i < count; ++i, out += 3) {
         const DeviceColor d = Lookup<double, 4>(base, lab[i].L, lab[i].a, lab[i].b);
-        out[0] = TruncateToByte(d.Red);
-        out[1] = TruncateToByte(d.Green);
-        out[2] = TruncateToByte(d.Blue);
+        out[0] = ChannelByte(d.Red);
+        out[1] = ChannelByte(d.Green);
+        out[2] = ChannelByte(d.Blue);
     }
 }
 

@@ -57,19 +57,17 @@ void MapRowScalar(const uint8_t* table, const void*, const uint8_t* src, uint8_t
 }
 
 // The Pentium's integer multiply takes 9 clocks and does not pipeline; its
-// FPU multiplies do. The FPU kernel forms the same sum in floats: the four
-// green-blue corners of each red side with their product weights
-// (16 - fg)(16 - fb), (16 - fg) fb, fg (16 - fb), fg fb, then the two sides
-// as (16 - fr) lower + fr upper. Every product and sum is an integer below
-// 2^24 (at most 16 x 4096 x 255), exact in a float at whatever precision the
-// caller left the x87 in, so the result equals the integer one bit for bit.
-struct FpuWeight {
-    float Lower, Upper;
-};
-
-constexpr std::array<FpuWeight, 16> FpuWeights = [] {
-    std::array<FpuWeight, 16> w{};
-    for (int f = 0; f < 16; ++f) w[f] = {static_cast<float>(16 - f), static_cast<float>(f)};
+// FPU multiplies do. The FPU kernel forms the same sum in floats: each of the
+// four green-blue corners along red as 16 lower + fr (upper - lower), from a
+// prepared table of 16 e and of the difference to the next red node, then the
+// corners with their product weights (16 - fg)(16 - fb), (16 - fg) fb,
+// fg (16 - fb), fg fb: 8 multiplications a channel. Every product and sum
+// is an integer below 2^24 (at most 4096 x 255), exact in a float at
+// whatever precision the caller left the x87 in, so the result equals the
+// integer one bit for bit.
+constexpr std::array<float, 16> FpuRed = [] {
+    std::array<float, 16> w{};
+    for (int f = 0; f < 16; ++f) w[f] = static_cast<float>(f);
     return w;
 }();
 
@@ -89,12 +87,6 @@ constexpr std::array<FpuCorners, 256> FpuGreenBlue = [] {
     return w;
 }();
 
-constexpr std::array<float, 256> ByteFloats = [] {
-    std::array<float, 256> v{};
-    for (int i = 0; i < 256; ++i) v[i] = static_cast<float>(i);
-    return v;
-}();
-
 // v is an integer: the conversion is exact in any rounding mode, so on the
 // x87 a plain fistp does it (a C++ conversion would switch the mode twice).
 inline int IntegerOf(float v) {
@@ -107,13 +99,33 @@ inline int IntegerOf(float v) {
 #endif
 }
 
-// One channel of a pixel whose cell starts at e.
-inline uint8_t FpuChannel(const float* e, const FpuWeight& wr, const FpuCorners& w) {
-    constexpr int NextB = 3, NextG = 17 * 3, NextR = 17 * 17 * 3;
-    const float lower = w.W00 * e[0] + w.W01 * e[NextB] + w.W10 * e[NextG] + w.W11 * e[NextG + NextB];
-    const float upper = w.W00 * e[NextR] + w.W01 * e[NextR + NextB] + w.W10 * e[NextR + NextG] +
-                        w.W11 * e[NextR + NextG + NextB];
-    return static_cast<uint8_t>(IntegerOf(wr.Lower * lower + wr.Upper * upper) >> 12);
+// The FPU kernel's table: 16 e for every entry, then, RdtBytes further on,
+// the difference to the entry one red node up (zero on the last red plane).
+void PrepareFpuTable(const uint8_t* rdt, std::vector<float>& wide) {
+    constexpr size_t NextR = 17 * 17 * 3;
+    wide.resize(2 * RdtBytes);
+    for (size_t i = 0; i < RdtBytes; ++i) {
+        wide[i] = static_cast<float>(16 * rdt[i]);
+        wide[RdtBytes + i] = i + NextR < RdtBytes ? static_cast<float>(rdt[i + NextR] - rdt[i]) : 0.0f;
+    }
+}
+
+// One channel of a pixel whose cell starts at e. The weights stay memory or
+// register operands of the multiplies: on the x87 that is one instruction each.
+inline unsigned FpuChannel(const float* e, float fr, const FpuCorners& w) {
+    constexpr int NextB = 3, NextG = 17 * 3;
+    const float* d = e + RdtBytes;
+    const float sum = (e[0] + fr * d[0]) * w.W00 + (e[NextB] + fr * d[NextB]) * w.W01 +
+                      (e[NextG] + fr * d[NextG]) * w.W10 + (e[NextG + NextB] + fr * d[NextG + NextB]) * w.W11;
+    return static_cast<unsigned>(IntegerOf(sum)) >> 12;
+}
+
+// A pixel's three channels, in the order of e, to out[0], out[step], out[2 step].
+template <int Step>
+inline void FpuPixel(const float* e, float fr, const FpuCorners& w, uint8_t* out) {
+    out[0] = static_cast<uint8_t>(FpuChannel(e, fr, w));
+    out[Step] = static_cast<uint8_t>(FpuChannel(e + 1, fr, w));
+    out[2 * Step] = static_cast<uint8_t>(FpuChannel(e + 2, fr, w));
 }
 
 inline unsigned CellNode(unsigned r, unsigned g, unsigned b) {
@@ -127,14 +139,8 @@ void MapRowFpu(const uint8_t*, const void* prepared, const uint8_t* src, uint8_t
     const float* table = static_cast<const float*>(prepared);
     for (size_t i = 0; i < pixels; ++i, src += 3, dst += 3) {
         const unsigned r = src[R], g = src[1], b = src[B];
-        const FpuWeight& wr = FpuWeights[r & 15u];
         const FpuCorners& w = FpuGreenBlue[(g & 15u) << 4 | (b & 15u)];
-        const float* e = table + CellNode(r, g, b);
-        uint8_t out[3];
-        for (int c = 0; c < 3; ++c, ++e) out[c] = FpuChannel(e, wr, w);
-        dst[R] = out[0];
-        dst[1] = out[1];
-        dst[B] = out[2];
+        FpuPixel<Bgr ? -1 : 1>(table + CellNode(r, g, b), FpuRed[r & 15u], w, dst + R);
     }
 }
 
@@ -142,14 +148,8 @@ void MapRowFpu(const uint8_t*, const void* prepared, const uint8_t* src, uint8_t
 void MapCellsFpu(const float* table, const uint32_t* cells, uint8_t* dst, size_t pixels) {
     for (size_t i = 0; i < pixels; ++i, ++cells, dst += 3) {
         const uint32_t v = *cells;
-        const FpuWeight& wr = FpuWeights[(v >> 8) & 15u];
         const FpuCorners& w = FpuGreenBlue[v & 255u];
-        const float* e = table + (v >> 12);
-        uint8_t out[3];
-        for (int c = 0; c < 3; ++c, ++e) out[c] = FpuChannel(e, wr, w);
-        dst[2] = out[0];
-        dst[1] = out[1];
-        dst[0] = out[2];
+        FpuPixel<-1>(table + (v >> 12), FpuRed[(v >> 8) & 15u], w, dst + 2);
     }
 }
 
@@ -386,8 +386,7 @@ RdtMapper::RdtMapper(const uint8_t* rdt, MapKernel kernel)
     bgr_ = MapRowScalar<true>;
     if (kernel_ == MapKernel::Scalar) return;  // the plain kernel reads the table itself
     if (kernel_ == MapKernel::Fpu) {
-        wide_.resize(RdtBytes);
-        for (size_t i = 0; i < RdtBytes; ++i) wide_[i] = ByteFloats[rdt[i]];
+        PrepareFpuTable(rdt, wide_);
         rgb_ = MapRowFpu<false>;
         bgr_ = MapRowFpu<true>;
         return;

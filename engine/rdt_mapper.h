@@ -79,7 +79,7 @@ private:
     // green-blue neighbourhood as four bytes, so that one 32-bit load brings
     // four of a pixel's eight corners. Made for the vector kernels only.
     std::vector<uint32_t> quads_;
-    // The table as floats, for the FPU kernel only.
+    // The FPU kernel's table (16 e and the red differences, as floats), for it only.
     std::vector<float> wide_;
     MapKernel kernel_;
     RowFunction rgb_;
