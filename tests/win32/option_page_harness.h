@@ -39,8 +39,9 @@ protected:
     void TearDown() override {
         if (frame) DestroyWindow(frame);
         s_harness = nullptr;
-        if (session.IsOpen())
+        if (session.IsOpen()) {
             EXPECT_EQ(memcmp(&session.Defaults(), &defaults, sizeof defaults), 0) << "the default record changed";
+        }
     }
 
     // Opens the session with `current`, creates the page and brings it to

@@ -47,7 +47,12 @@ Preview ReadPreview(HWND dialog) {
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&p.Area), 2);
     const int w = p.Area.right - p.Area.left, h = p.Area.bottom - p.Area.top;
     BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HDC dc = GetDC(dialog);
     HDC memory = CreateCompatibleDC(dc);
@@ -101,7 +106,7 @@ std::vector<uint8_t> SolidBitmap(int width, int height, COLORREF color) {
     const int stride = (width * 3 + 3) & ~3;
     std::vector<uint8_t> b(54 + stride * height, 0);
     BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(b.size()), 0, 0, 54};
-    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB};
+    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     memcpy(b.data(), &file, sizeof file);
     memcpy(b.data() + 14, &info, sizeof info);
     for (int y = 0; y < height; ++y)

@@ -235,7 +235,9 @@ TEST(BitmapDrawingTest, PaintingThePagePictureLeaksNothing) {
     const int holdersBefore = LiveGdiHolders();
     for (int i = 0; i < 10000; ++i) DrawPagePicture(page, IDB_TEST_PICTURE);
     // Wine reports no GDI object counts (0); Windows does.
-    if (gdiBefore) EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
+    if (gdiBefore) {
+        EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
+    }
     EXPECT_EQ(LiveGdiHolders(), holdersBefore);
     // The holders see every object of a paint: a paint that skipped them
     // would go unnoticed, so make sure they were counting.

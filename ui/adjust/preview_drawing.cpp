@@ -86,15 +86,18 @@ void PreviewPicture::SetFile(const char* fileName) {
     if (name == m_fileName && m_resource == 0) return;
     m_fileName = name;
     m_resource = 0;
-    m_stamp = {};
-    m_source.Reset();
-    m_cells.Clear();
+    ForgetSource();
 }
 
 void PreviewPicture::SetResource(int bitmapId) {
     if (bitmapId == m_resource) return;
     m_fileName.clear();
     m_resource = bitmapId;
+    ForgetSource();
+}
+
+// The kept source, its stamp and its cells go together.
+void PreviewPicture::ForgetSource() {
     m_stamp = {};
     m_source.Reset();
     m_cells.Clear();
@@ -148,16 +151,12 @@ void PreviewPicture::Draw(HWND control, const RdtMapper& mapper, int width, int 
     FileStamp stamp;
     const bool present = CurrentStamp(&stamp);
     if (!present) {
-        m_source.Reset();
-        m_cells.Clear();
-        m_stamp = {};
+        ForgetSource();
         return;
     }
     BitmapHolder single;  // a picture of another kind, loaded for this drawing only
     if (!m_source || !(stamp == m_stamp)) {
-        m_source.Reset();
-        m_cells.Clear();
-        m_stamp = {};
+        ForgetSource();
         BitmapHolder loaded = Load();
         DIBSECTION section = {};
         if (loaded && GetObjectA(loaded, sizeof section, &section) == static_cast<int>(sizeof section) &&

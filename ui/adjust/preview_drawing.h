@@ -50,6 +50,7 @@ private:
     };
     bool CurrentStamp(FileStamp* stamp) const;
     BitmapHolder Load();
+    void ForgetSource();
     bool PrepareSections();
 
     std::string m_fileName;

@@ -3,12 +3,11 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/common/shift_jis.h"
 #include "ui/framework/app_state.h"
 #include "ui/framework/framework_access.h"
 
 namespace {
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // The longest prefix of `text` of at most `limit` bytes that does not end
 // inside a double-byte character.
