@@ -169,18 +169,35 @@ void MapCellsFpu(const float* table, const uint32_t* cells, uint8_t* dst, size_t
 // channels reversed, so that the packed result is a DIB pixel), and a
 // quadword of padding that makes a node 24 bytes: CellNode's index times 8
 // addresses it, so the kept cells serve this kernel as they serve the FPU one.
-constexpr int MmxNodeWords = 12;
+constexpr int MmxNodeQuads = 3;
 constexpr size_t MmxNodes = size_t{RdtGrid} * RdtGrid * RdtGrid;
 
-// One node of the prepared table, two lanes to a word; `up` is the node one
-// red step up (the node itself on the top plane).
-inline void MmxNode(uint32_t* q, const uint8_t* e, const uint8_t* up) {
-    auto difference = [e, up](int c) { return static_cast<uint32_t>(up[c] - e[c]); };
-    q[0] = 16u * e[2] | 16u * e[1] << 16;
-    q[1] = 16u * e[0];
-    q[2] = (difference(2) & 0xFFFFu) | difference(1) << 16;
-    q[3] = difference(0) & 0xFFFFu;
-    q[4] = q[5] = 0;
+// A node's three bytes reversed, e[2] | e[1] << 8 | e[0] << 16, from one
+// load of four (not at the table's last node).
+inline uint32_t Reversed(const uint8_t* e) {
+    uint32_t v;
+    std::memcpy(&v, e, 4);
+    return __builtin_bswap32(v) >> 8;
+}
+
+// One node of the prepared table from its reversed bytes and those of the
+// node one red step up (the same on the top plane). The padding stays
+// unwritten: nothing reads it.
+__attribute__((target("mmx"))) inline void MmxNode(__m64* q, uint32_t e, uint32_t up) {
+    const __m64 zero = _mm_setzero_si64();
+    const __m64 lower = _mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(e)), zero);
+    q[0] = _mm_slli_pi16(lower, 4);
+    q[1] = _mm_sub_pi16(_mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(up)), zero), lower);
+}
+
+__attribute__((target("mmx"))) void PrepareMmx(const uint8_t* rdt, __m64* q) {
+    constexpr size_t NextR = RdtGrid * RdtGrid * 3, TopPlane = (RdtGrid - 1) * NextR, Last = RdtBytes - 3;
+    size_t at = 0;
+    for (; at < TopPlane; at += 3, q += MmxNodeQuads) MmxNode(q, Reversed(rdt + at), Reversed(rdt + at + NextR));
+    for (; at < Last; at += 3, q += MmxNodeQuads) MmxNode(q, Reversed(rdt + at), Reversed(rdt + at));
+    const uint32_t last = rdt[Last + 2] | rdt[Last + 1] << 8 | rdt[Last] << 16;
+    MmxNode(q, last, last);
+    _mm_empty();
 }
 
 struct alignas(8) MmxLanes {
@@ -224,7 +241,7 @@ __attribute__((target("mmx"))) inline __m64 MmxRedSide(const __m64* node, __m64 
 // A pixel whose cell's lower node is at `node`, as blue | green << 8 | red << 16.
 __attribute__((target("mmx"))) inline uint32_t MmxPixel(const __m64* node, const MmxLanes& fr,
                                                         const MmxCorners& w) {
-    constexpr int NextB = 3, NextG = 17 * 3;  // in quadwords
+    constexpr int NextB = MmxNodeQuads, NextG = RdtGrid * MmxNodeQuads;
     const __m64 f = LoadLanes(fr);
     const __m64 v00 = MmxRedSide(node, f), v01 = MmxRedSide(node + NextB, f);
     const __m64 v10 = MmxRedSide(node + NextG, f), v11 = MmxRedSide(node + NextG + NextB, f);
@@ -516,11 +533,8 @@ RdtMapper::RdtMapper(const uint8_t* rdt, MapKernel kernel)
     }
 #if QV_X86
     if (kernel_ == MapKernel::Mmx) {
-        constexpr size_t NextR = RdtGrid * RdtGrid * 3, TopPlane = (RdtGrid - 1) * NextR;
-        lanes_.reset(new uint32_t[MmxNodes * MmxNodeWords / 2]);
-        uint32_t* q = lanes_.get();
-        for (size_t at = 0; at < TopPlane; at += 3, q += MmxNodeWords / 2) MmxNode(q, rdt + at, rdt + at + NextR);
-        for (size_t at = TopPlane; at < RdtBytes; at += 3, q += MmxNodeWords / 2) MmxNode(q, rdt + at, rdt + at);
+        lanes_.reset(new uint64_t[MmxNodes * MmxNodeQuads]);
+        PrepareMmx(rdt, reinterpret_cast<__m64*>(lanes_.get()));
         rgb_ = MapRowMmx<false>;
         bgr_ = MapRowMmx<true>;
         return;

@@ -87,8 +87,8 @@ private:
     // The table as floats, for the FPU kernel only.
     std::vector<float> wide_;
     // Per lattice node, 16 e and the difference to the node above in red as
-    // 16-bit lanes, two to a word, for the MMX kernel only.
-    std::unique_ptr<uint32_t[]> lanes_;
+    // 16-bit lanes, four to a quadword, for the MMX kernel only.
+    std::unique_ptr<uint64_t[]> lanes_;
     MapKernel kernel_;
     RowFunction rgb_;
     RowFunction bgr_;

@@ -6,8 +6,9 @@ no TLS directory, system versions 4.0, no debug information, exactly the
 exports the driver binds, and no instruction the Pentium lacks (the
 Pentium Pro's conditional moves and flag-setting floating compares). MMX
 instructions only in the MMX mapping kernel, which runs where the processor
-identifies MMX: its functions are found by name in the unstripped copies of
-the same DLLs, and the shipped copies hold as many MMX instructions.
+identifies MMX: its functions (Mmx in their names) are found in the
+unstripped copies of the same DLLs, and the shipped copies hold as many MMX
+instructions.
 
     check_shipped_dlls.py EXPORT_LIST DIST_FOLDER UNSTRIPPED_FOLDER
 """
@@ -22,7 +23,7 @@ EXPORTS = {
 PENTIUM_PRO_ONLY = re.compile(r"\t(f?cmov\w+|fu?comip?)\s")
 MMX = re.compile(r"\t(emms\s*$|\w+\s.*%mm[0-7])", re.M)
 FUNCTION = re.compile(r"^[0-9a-f]+ <(.*)>:$")
-MMX_KERNEL = re.compile(r"\bMapRowMmx<|\bMapCellsMmx\(")
+MMX_KERNEL = re.compile(r"::\w*Mmx\w*[<(]")  # MapRowMmx<...>(...), MapCellsMmx(...), PrepareMmx(...)
 HEADER = {"MajorOSystemVersion": "4", "MinorOSystemVersion": "0",
           "MajorSubsystemVersion": "4", "MinorSubsystemVersion": "0"}
 
