@@ -190,12 +190,16 @@ __attribute__((target("mmx"))) inline void MmxNode(__m64* q, uint32_t e, uint32_
     q[1] = _mm_sub_pi16(_mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(up)), zero), lower);
 }
 
+// Four bytes are loaded for every node but the table's last one, which is
+// also the upper node of the plane below's last.
 __attribute__((target("mmx"))) void PrepareMmx(const uint8_t* rdt, __m64* q) {
     constexpr size_t NextR = RdtGrid * RdtGrid * 3, TopPlane = (RdtGrid - 1) * NextR, Last = RdtBytes - 3;
-    size_t at = 0;
-    for (; at < TopPlane; at += 3, q += MmxNodeQuads) MmxNode(q, Reversed(rdt + at), Reversed(rdt + at + NextR));
-    for (; at < Last; at += 3, q += MmxNodeQuads) MmxNode(q, Reversed(rdt + at), Reversed(rdt + at));
     const uint32_t last = rdt[Last + 2] | rdt[Last + 1] << 8 | rdt[Last] << 16;
+    size_t at = 0;
+    for (; at < TopPlane - 3; at += 3, q += MmxNodeQuads) MmxNode(q, Reversed(rdt + at), Reversed(rdt + at + NextR));
+    MmxNode(q, Reversed(rdt + at), last);
+    for (at += 3, q += MmxNodeQuads; at < Last; at += 3, q += MmxNodeQuads)
+        MmxNode(q, Reversed(rdt + at), Reversed(rdt + at));
     MmxNode(q, last, last);
     _mm_empty();
 }
