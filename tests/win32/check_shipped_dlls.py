@@ -6,9 +6,9 @@ no TLS directory, system versions 4.0, no debug information, exactly the
 exports the driver binds, and no instruction the Pentium lacks (the
 Pentium Pro's conditional moves and flag-setting floating compares). MMX
 instructions only in the MMX mapping kernel, which runs where the processor
-identifies MMX: its functions (Mmx in their names) are found in the
-unstripped copies of the same DLLs, and the shipped copies hold as many MMX
-instructions.
+identifies MMX, and no x87 instruction there: its functions (Mmx in their
+names) are found in the unstripped copies of the same DLLs, and the shipped
+copies hold as many MMX instructions.
 
     check_shipped_dlls.py EXPORT_LIST DIST_FOLDER UNSTRIPPED_FOLDER
 """
@@ -39,19 +39,26 @@ def allowed_imports(path):
 
 
 def mmx_faults(shipped_code, unstripped_path):
-    """MMX instructions outside the MMX kernel, or shipped code that differs from its unstripped copy."""
+    """MMX instructions outside the MMX kernel, x87 ones inside it (they share the registers, and the
+    compiler does not know), or shipped code that differs from its unstripped copy."""
     code = subprocess.run(["i686-w64-mingw32-objdump", "-d", "-C", unstripped_path],
                           capture_output=True, text=True, check=True).stdout
-    outside, function, count = set(), None, 0
+    outside, x87, function, count = set(), set(), None, 0
     for line in code.splitlines():
         m = FUNCTION.match(line)
         if m:
             function = m.group(1)
-        elif MMX.search(line):
+            continue
+        kernel = bool(function and MMX_KERNEL.search(function))
+        if MMX.search(line):
             count += 1
-            if not function or not MMX_KERNEL.search(function):
+            if not kernel:
                 outside.add(function or "?")
+        fields = line.split("\t")
+        if kernel and len(fields) > 2 and fields[2].startswith("f"):
+            x87.add(function)
     faults = [f"has MMX instructions outside the MMX kernel, in {name}" for name in sorted(outside)]
+    faults += [f"has x87 instructions in the MMX kernel, in {name}" for name in sorted(x87)]
     shipped = len(MMX.findall(shipped_code))
     if shipped != count:
         faults.append(f"has {shipped} MMX instructions, its unstripped copy {count}")
