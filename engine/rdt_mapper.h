@@ -29,8 +29,8 @@ const char* MapKernelName(MapKernel kernel);
 // first mapping and kept for the next table: the preview maps the same
 // picture through every new table, and on the FPU and MMX kernels finding a
 // pixel's cell and weights is a fifth of their work or more. The other
-// kernels do not use them. Four bytes a pixel; pictures above MaxPixels, or whose cells
-// cannot be allocated, are mapped without.
+// kernels do not use them. Four bytes a pixel; pictures above MaxPixels, or
+// whose cells cannot be allocated, are mapped without.
 class MapCells {
 public:
     static constexpr size_t MaxPixels = size_t{1} << 20;
