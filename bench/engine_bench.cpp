@@ -235,7 +235,7 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark((std::string("LibraryPow/") + powKinds[k]).c_str(), PowOver<LibraryPow>, k)
             ->Unit(benchmark::kMicrosecond);
     }
-    for (MapKernel k : {MapKernel::Avx2, MapKernel::Sse41, MapKernel::Scalar, MapKernel::Fpu}) {
+    for (MapKernel k : {MapKernel::Avx2, MapKernel::Sse41, MapKernel::Mmx, MapKernel::Scalar, MapKernel::Fpu}) {
         benchmark::RegisterBenchmark((std::string("MapBulk/") + MapKernelName(k)).c_str(), MapBulk, k)
             ->Unit(benchmark::kMillisecond);
     }

@@ -73,9 +73,9 @@ ColorAdjustment With(ColorAdjustment c, int32_t ColorAdjustment::*field, int32_t
 }
 
 // One redraw of sample and swatch, as the preview does it: a mapper for the
-// table just built, with the kernel that a Pentium gets (the FPU one), or
-// with the integer one that the Pentium Pro and II get, from the cells kept
-// since the previous drawing.
+// table just built, with the kernel that a Pentium without MMX gets (the FPU
+// one), the MMX one that the Pentium MMX and II get, or the integer one that
+// the Pentium Pro gets, from the cells kept since the previous drawing.
 template <MapKernel Kernel = MapKernel::Fpu>
 void MapPreview() {
     const RdtMapper mapper(CurrentRdt(), Kernel);
@@ -140,6 +140,11 @@ const Operation Operations[] = {
     {"build_balance", [] { BuildRdt(Before); }, [] { BuildRdt(With(Before, &ColorAdjustment::CyanRed, 1)); }},
     {"map_preview", Drawn, MapPreview<>},
     {"map_preview_first", Loaded, MapPreview<>},
+    {"map_preview_mmx", [] {
+         BuildRdt(Before);
+         MapPreview<MapKernel::Mmx>();
+     },
+     MapPreview<MapKernel::Mmx>},
     {"map_preview_int", [] { BuildRdt(Before); }, MapPreview<MapKernel::Scalar>},
     // A table for the printer: nothing of the last build carries over.
     {"make_rdt", [] { BuildRdt(With(Before, &ColorAdjustment::MagentaGreen, 3)); },

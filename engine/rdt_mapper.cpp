@@ -155,6 +155,143 @@ void MapCellsFpu(const float* table, const uint32_t* cells, uint8_t* dst, size_t
 
 #if QV_X86
 
+// The MMX kernel, for the Pentium MMX and the Pentium II: the four
+// green-blue corners of a pixel's cell, each interpolated along red as
+// 16 lower + fr (upper - lower) in 16-bit lanes (at most 4080), then weighted
+// by (16 - fg)(16 - fb), (16 - fg) fb, fg (16 - fb), fg fb and summed in
+// pairs by pmaddwd into 32-bit lanes (4080 x 256 fits a signed one). Both
+// stages are exact, so the sum and its >> 12 are MapThroughTable's. The MMX
+// registers are the x87 ones: every row ends with emms.
+//
+// The prepared table: per lattice node three quadwords of 16-bit lanes, 16 e
+// and the difference to the node one red step up (0 on the top plane, which
+// is never a cell's lower side), each as blue, green, red, 0 (the table's
+// channels reversed, so that the packed result is a DIB pixel), and a
+// quadword of padding that makes a node 24 bytes: CellNode's index times 8
+// addresses it, so the kept cells serve this kernel as they serve the FPU one.
+constexpr int MmxNodeQuads = 3;
+constexpr size_t MmxNodes = size_t{RdtGrid} * RdtGrid * RdtGrid;
+
+// A node's three bytes reversed, e[2] | e[1] << 8 | e[0] << 16, from one
+// load of four (not at the table's last node).
+inline uint32_t Reversed(const uint8_t* e) {
+    uint32_t v;
+    std::memcpy(&v, e, 4);
+    return __builtin_bswap32(v) >> 8;
+}
+
+// One node of the prepared table from its reversed bytes and those of the
+// node one red step up (the same on the top plane). The padding stays
+// unwritten: nothing reads it.
+__attribute__((target("mmx"))) inline void MmxNode(__m64* q, uint32_t e, uint32_t up) {
+    const __m64 zero = _mm_setzero_si64();
+    const __m64 lower = _mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(e)), zero);
+    q[0] = _mm_slli_pi16(lower, 4);
+    q[1] = _mm_sub_pi16(_mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(up)), zero), lower);
+}
+
+// Four bytes are loaded for every node but the table's last one, which is
+// also the upper node of the plane below's last.
+__attribute__((target("mmx"))) void PrepareMmx(const uint8_t* rdt, __m64* q) {
+    constexpr size_t NextR = RdtGrid * RdtGrid * 3, TopPlane = (RdtGrid - 1) * NextR, Last = RdtBytes - 3;
+    const uint32_t last = rdt[Last + 2] | rdt[Last + 1] << 8 | rdt[Last] << 16;
+    size_t at = 0;
+    for (; at < TopPlane - 3; at += 3, q += MmxNodeQuads) MmxNode(q, Reversed(rdt + at), Reversed(rdt + at + NextR));
+    MmxNode(q, Reversed(rdt + at), last);
+    for (at += 3, q += MmxNodeQuads; at < Last; at += 3, q += MmxNodeQuads)
+        MmxNode(q, Reversed(rdt + at), Reversed(rdt + at));
+    MmxNode(q, last, last);
+    _mm_empty();
+}
+
+struct alignas(8) MmxLanes {
+    int16_t v[4];
+};
+
+// Per fraction, the fraction in four lanes.
+constexpr std::array<MmxLanes, 16> MmxRed = [] {
+    std::array<MmxLanes, 16> w{};
+    for (int f = 0; f < 16; ++f) w[f] = {{int16_t(f), int16_t(f), int16_t(f), int16_t(f)}};
+    return w;
+}();
+
+// Indexed by fg << 4 | fb: the weights of the lower green row's two corners
+// and of the upper one's, each pair twice, as pmaddwd takes them.
+struct alignas(8) MmxCorners {
+    MmxLanes Lower, Upper;
+};
+
+constexpr std::array<MmxCorners, 256> MmxGreenBlue = [] {
+    std::array<MmxCorners, 256> w{};
+    for (int fg = 0; fg < 16; ++fg) {
+        for (int fb = 0; fb < 16; ++fb) {
+            const int16_t w00 = int16_t((16 - fg) * (16 - fb)), w01 = int16_t((16 - fg) * fb);
+            const int16_t w10 = int16_t(fg * (16 - fb)), w11 = int16_t(fg * fb);
+            w[fg << 4 | fb] = {{{w00, w01, w00, w01}}, {{w10, w11, w10, w11}}};
+        }
+    }
+    return w;
+}();
+
+__attribute__((target("mmx"))) inline __m64 LoadLanes(const MmxLanes& l) {
+    return *reinterpret_cast<const __m64*>(l.v);
+}
+
+// One green-blue corner of a cell, interpolated along red: 16 lower + fr (upper - lower).
+__attribute__((target("mmx"))) inline __m64 MmxRedSide(const __m64* node, __m64 fr) {
+    return _mm_add_pi16(node[0], _mm_mullo_pi16(node[1], fr));
+}
+
+// A pixel whose cell's lower node is at `node`, as blue | green << 8 | red << 16.
+__attribute__((target("mmx"))) inline uint32_t MmxPixel(const __m64* node, const MmxLanes& fr,
+                                                        const MmxCorners& w) {
+    constexpr int NextB = MmxNodeQuads, NextG = RdtGrid * MmxNodeQuads;
+    const __m64 f = LoadLanes(fr);
+    const __m64 v00 = MmxRedSide(node, f), v01 = MmxRedSide(node + NextB, f);
+    const __m64 v10 = MmxRedSide(node + NextG, f), v11 = MmxRedSide(node + NextG + NextB, f);
+    const __m64 wLower = LoadLanes(w.Lower), wUpper = LoadLanes(w.Upper);
+    const __m64 blueGreen = _mm_add_pi32(_mm_madd_pi16(_mm_unpacklo_pi16(v00, v01), wLower),
+                                         _mm_madd_pi16(_mm_unpacklo_pi16(v10, v11), wUpper));
+    const __m64 red = _mm_add_pi32(_mm_madd_pi16(_mm_unpackhi_pi16(v00, v01), wLower),
+                                   _mm_madd_pi16(_mm_unpackhi_pi16(v10, v11), wUpper));
+    const __m64 words = _mm_packs_pi32(_mm_srli_pi32(blueGreen, 12), _mm_srli_pi32(red, 12));
+    return static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_packs_pu16(words, words)));
+}
+
+template <bool Bgr>
+__attribute__((target("mmx"))) void MapRowMmx(const uint8_t*, const void* prepared, const uint8_t* src,
+                                               uint8_t* dst, size_t pixels) {
+    constexpr int R = Bgr ? 2 : 0;
+    constexpr int B = Bgr ? 0 : 2;
+    const __m64* table = static_cast<const __m64*>(prepared);
+    for (size_t i = 0; i < pixels; ++i, src += 3, dst += 3) {
+        const unsigned r = src[R], g = src[1], b = src[B];
+        uint32_t v = MmxPixel(table + CellNode(r, g, b), MmxRed[r & 15u], MmxGreenBlue[(g & 15u) << 4 | (b & 15u)]);
+        if (!Bgr) v = __builtin_bswap32(v) >> 8;
+        std::memcpy(dst, &v, 3);  // three bytes: in place, the next pixel is still to be read
+    }
+    _mm_empty();
+}
+
+__attribute__((target("mmx"))) inline uint32_t MmxCell(const __m64* table, uint32_t c) {
+    return MmxPixel(table + (c >> 12), MmxRed[(c >> 8) & 15u], MmxGreenBlue[c & 255u]);
+}
+
+// A row of blue-first pixels from their kept cells (MapCells). Each pixel's
+// four bytes go out whole but the last one's: the fourth is the next pixel's
+// first, written after it, and the source is not read again.
+__attribute__((target("mmx"))) void MapCellsMmx(const __m64* table, const uint32_t* cells, uint8_t* dst,
+                                                size_t pixels) {
+    if (pixels == 0) return;
+    for (const uint32_t* last = cells + pixels - 1; cells != last; ++cells, dst += 3) {
+        const uint32_t v = MmxCell(table, *cells);
+        std::memcpy(dst, &v, 4);
+    }
+    const uint32_t v = MmxCell(table, *cells);
+    std::memcpy(dst, &v, 3);
+    _mm_empty();
+}
+
 // Byte shuffle that takes channel `offset` of four packed 24-bit pixels into
 // the low byte of four 32-bit lanes; `first` is the byte of the first pixel.
 struct ShuffleMask {
@@ -333,6 +470,9 @@ bool MapKernelSupported(MapKernel kernel) {
     case MapKernel::Fpu:
         return true;
 #if QV_X86
+    case MapKernel::Mmx:
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("mmx");
     case MapKernel::Sse41:
         __builtin_cpu_init();
         return g_vectorRegistersSaved && __builtin_cpu_supports("sse4.1");
@@ -363,6 +503,7 @@ MapKernel BestMapKernel() {
     static const MapKernel plain = SlowIntegerMultiply() ? MapKernel::Fpu : MapKernel::Scalar;
     return MapKernelSupported(MapKernel::Avx2)    ? MapKernel::Avx2
            : MapKernelSupported(MapKernel::Sse41) ? MapKernel::Sse41
+           : MapKernelSupported(MapKernel::Mmx)   ? MapKernel::Mmx
                                                   : plain;
 }
 
@@ -372,6 +513,8 @@ const char* MapKernelName(MapKernel kernel) {
         return "avx2";
     case MapKernel::Sse41:
         return "sse4.1";
+    case MapKernel::Mmx:
+        return "mmx";
     case MapKernel::Fpu:
         return "fpu";
     default:
@@ -391,6 +534,15 @@ RdtMapper::RdtMapper(const uint8_t* rdt, MapKernel kernel)
         bgr_ = MapRowFpu<true>;
         return;
     }
+#if QV_X86
+    if (kernel_ == MapKernel::Mmx) {
+        lanes_.reset(new uint64_t[MmxNodes * MmxNodeQuads]);
+        PrepareMmx(rdt, reinterpret_cast<__m64*>(lanes_.get()));
+        rgb_ = MapRowMmx<false>;
+        bgr_ = MapRowMmx<true>;
+        return;
+    }
+#endif
 
     quads_.resize(static_cast<size_t>(RdtGrid) * QuadPlane);
     auto entry = [rdt](int ri, int gi, int bi, int c) -> uint32_t { return rdt[((ri * 17 + gi) * 17 + bi) * 3 + c]; };
@@ -434,7 +586,8 @@ void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst
 void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t dstStride, size_t width,
                            size_t height, MapCells& cells) const {
     const size_t pixels = width * height;
-    if (kernel_ != MapKernel::Fpu || pixels == 0 || pixels > MapCells::MaxPixels || width != pixels / height) {
+    const bool kept = kernel_ == MapKernel::Fpu || kernel_ == MapKernel::Mmx;
+    if (!kept || pixels == 0 || pixels > MapCells::MaxPixels || width != pixels / height) {
         MapBgrRows(src, srcStride, dst, dstStride, width, height);
         return;
     }
@@ -460,6 +613,13 @@ void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst
         cells.height_ = height;
     }
     const uint32_t* c = cells.cells_.data();
+#if QV_X86
+    if (kernel_ == MapKernel::Mmx) {
+        const __m64* table = static_cast<const __m64*>(Prepared());
+        for (size_t y = 0; y < height; ++y, c += width, dst += dstStride) MapCellsMmx(table, c, dst, width);
+        return;
+    }
+#endif
     for (size_t y = 0; y < height; ++y, c += width, dst += dstStride) MapCellsFpu(wide_.data(), c, dst, width);
 }
 

@@ -1,21 +1,24 @@
 // Maps whole images through a rendering data table, with results identical to
-// MapThroughTable for every color. Uses SSE4.1 or AVX2 when the processor has
-// them (chosen at run time), plain C++ otherwise: on the FPU for the Pentium,
-// whose integer multiply is slow, in integers for the rest.
+// MapThroughTable for every color. Uses AVX2, SSE4.1 or MMX when the processor
+// has them (chosen at run time), plain C++ otherwise: on the FPU for the
+// Pentium, whose integer multiply is slow, in integers for the rest.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "ui/common/records.h"
 
-enum class MapKernel { Scalar, Fpu, Sse41, Avx2 };
+enum class MapKernel { Scalar, Fpu, Sse41, Avx2, Mmx };
 
 // Whether the system saves the vector registers when it switches tasks: the
 // processor's bits alone do not say it (Windows 95 runs processors with SSE
 // without saving their registers). Always so on 64-bit; on 32-bit x86 the
-// vector kernels stay off until the Windows side has asked the system.
+// vector kernels stay off until the Windows side has asked the system. MMX
+// needs no such answer: its registers are the x87 ones, which every system
+// saves.
 void SetVectorRegistersSaved(bool saved);
 
 bool MapKernelSupported(MapKernel kernel);
@@ -24,10 +27,10 @@ const char* MapKernelName(MapKernel kernel);
 
 // A picture's lattice cells and interpolation weights, worked out on its
 // first mapping and kept for the next table: the preview maps the same
-// picture through every new table, and on the FPU kernel finding a pixel's
-// cell and weights is about a fifth of its work. The other kernels do not
-// use them. Four bytes a pixel; pictures above MaxPixels, or whose cells
-// cannot be allocated, are mapped without.
+// picture through every new table, and on the FPU and MMX kernels finding a
+// pixel's cell and weights is a fifth of their work or more. The other
+// kernels do not use them. Four bytes a pixel; pictures above MaxPixels, or
+// whose cells cannot be allocated, are mapped without.
 class MapCells {
 public:
     static constexpr size_t MaxPixels = size_t{1} << 20;
@@ -67,10 +70,12 @@ public:
 
 private:
     const void* Prepared() const {
-        return kernel_ == MapKernel::Fpu ? static_cast<const void*>(wide_.data()) : quads_.data();
+        return kernel_ == MapKernel::Fpu   ? static_cast<const void*>(wide_.data())
+               : kernel_ == MapKernel::Mmx ? static_cast<const void*>(lanes_.get())
+                                           : quads_.data();
     }
 
-    // prepared: the kernel's own copy of the table (quads_ or wide_), if any.
+    // prepared: the kernel's own copy of the table (quads_, wide_ or lanes_), if any.
     using RowFunction = void (*)(const uint8_t* table, const void* prepared, const uint8_t* src, uint8_t* dst,
                                  size_t pixels);
 
@@ -81,6 +86,9 @@ private:
     std::vector<uint32_t> quads_;
     // The FPU kernel's table (16 e and the red differences, as floats), for it only.
     std::vector<float> wide_;
+    // Per lattice node, 16 e and the difference to the node above in red as
+    // 16-bit lanes, four to a quadword, for the MMX kernel only.
+    std::unique_ptr<uint64_t[]> lanes_;
     MapKernel kernel_;
     RowFunction rgb_;
     RowFunction bgr_;

@@ -118,7 +118,7 @@ TEST(BulkMapping, EveryColorMatchesTheScalarLookup) {
     constexpr int RedStep = sizeof(void*) == 4 ? 17 : 1;
     const std::vector<uint8_t> table = RandomTable(7);
     std::vector<RdtMapper> mappers;
-    for (MapKernel k : {MapKernel::Scalar, MapKernel::Fpu, MapKernel::Sse41, MapKernel::Avx2}) {
+    for (MapKernel k : {MapKernel::Scalar, MapKernel::Fpu, MapKernel::Mmx, MapKernel::Sse41, MapKernel::Avx2}) {
         if (MapKernelSupported(k)) mappers.emplace_back(table.data(), k);
     }
 
@@ -210,10 +210,12 @@ TEST_P(MapperKernel, RowsWithPaddingOddWidthsNegativeStrideAndInPlace) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kernels, MapperKernel,
-                         testing::Values(MapKernel::Scalar, MapKernel::Fpu, MapKernel::Sse41, MapKernel::Avx2),
+                         testing::Values(MapKernel::Scalar, MapKernel::Fpu, MapKernel::Mmx, MapKernel::Sse41,
+                                         MapKernel::Avx2),
                          [](const testing::TestParamInfo<MapKernel>& info) {
                              return std::string(info.param == MapKernel::Avx2    ? "Avx2"
                                                 : info.param == MapKernel::Sse41 ? "Sse41"
+                                                : info.param == MapKernel::Mmx   ? "Mmx"
                                                 : info.param == MapKernel::Fpu   ? "Fpu"
                                                                                  : "Scalar");
                          });
@@ -233,16 +235,22 @@ TEST(BulkMapping, CurrentTableConvenience) {
 
 #if defined(__i386__)
 // Windows 95 saves no vector registers on a task switch: told so, the 32-bit
-// build offers and picks a plain kernel only, whatever the processor has (the
-// FPU one on a Pentium).
+// build offers and picks no SSE kernel, whatever the processor has, but MMX
+// (the x87 registers, always saved) where the processor has it, and a plain
+// kernel otherwise (the FPU one on a Pentium).
 TEST(BulkMapping, NoVectorKernelWhereTheSystemSavesNoVectorRegisters) {
     SetVectorRegistersSaved(false);
     const std::vector<uint8_t> table = RandomTable(3);
     EXPECT_FALSE(MapKernelSupported(MapKernel::Sse41));
     EXPECT_FALSE(MapKernelSupported(MapKernel::Avx2));
-    const MapKernel plain = BestMapKernel();
-    EXPECT_TRUE(plain == MapKernel::Scalar || plain == MapKernel::Fpu) << MapKernelName(plain);
-    EXPECT_EQ(RdtMapper(table.data(), MapKernel::Sse41).Kernel(), plain);
+    const bool mmx = __builtin_cpu_supports("mmx") != 0;
+    EXPECT_EQ(MapKernelSupported(MapKernel::Mmx), mmx);
+    const MapKernel best = BestMapKernel();
+    if (mmx)
+        EXPECT_EQ(best, MapKernel::Mmx) << MapKernelName(best);
+    else
+        EXPECT_TRUE(best == MapKernel::Scalar || best == MapKernel::Fpu) << MapKernelName(best);
+    EXPECT_EQ(RdtMapper(table.data(), MapKernel::Sse41).Kernel(), best);
     SetVectorRegistersSaved(true);
     EXPECT_EQ(MapKernelSupported(MapKernel::Sse41), __builtin_cpu_supports("sse4.1") != 0);
 }

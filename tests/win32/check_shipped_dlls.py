@@ -4,9 +4,13 @@ against what Windows 95 and 98 load: every import listed as present there
 and every listed entry imported (the list is exactly what the DLLs import),
 no TLS directory, system versions 4.0, no debug information, exactly the
 exports the driver binds, and no instruction the Pentium lacks (the
-Pentium Pro's conditional moves and flag-setting floating compares).
+Pentium Pro's conditional moves and flag-setting floating compares). MMX
+instructions only in the MMX mapping kernel, which runs where the processor
+identifies MMX, and no x87 instruction there: its functions (Mmx in their
+names) are found in the unstripped copies of the same DLLs, and the shipped
+copies hold as many MMX instructions.
 
-    check_shipped_dlls.py EXPORT_LIST DIST_FOLDER
+    check_shipped_dlls.py EXPORT_LIST DIST_FOLDER UNSTRIPPED_FOLDER
 """
 import re
 import subprocess
@@ -17,6 +21,9 @@ EXPORTS = {
     "QV3810T2.dll": ["QV3810T2_ThunkData32"],
 }
 PENTIUM_PRO_ONLY = re.compile(r"\t(f?cmov\w+|fu?comip?)\s")
+MMX = re.compile(r"\t(emms\s*$|\w+\s.*%mm[0-7])", re.M)
+FUNCTION = re.compile(r"^[0-9a-f]+ <(.*)>:$")
+MMX_KERNEL = re.compile(r"::\w*Mmx\w*[<(]")  # MapRowMmx<...>(...), MapCellsMmx(...), PrepareMmx(...)
 HEADER = {"MajorOSystemVersion": "4", "MinorOSystemVersion": "0",
           "MajorSubsystemVersion": "4", "MinorSubsystemVersion": "0"}
 
@@ -31,7 +38,34 @@ def allowed_imports(path):
     return allowed
 
 
-def check(dll_path, allowed, imported):
+def mmx_faults(shipped_code, unstripped_path):
+    """MMX instructions outside the MMX kernel, x87 ones inside it (they share the registers, and the
+    compiler does not know), or shipped code that differs from its unstripped copy."""
+    code = subprocess.run(["i686-w64-mingw32-objdump", "-d", "-C", unstripped_path],
+                          capture_output=True, text=True, check=True).stdout
+    outside, x87, function, count = set(), set(), None, 0
+    for line in code.splitlines():
+        m = FUNCTION.match(line)
+        if m:
+            function = m.group(1)
+            continue
+        kernel = bool(function and MMX_KERNEL.search(function))
+        if MMX.search(line):
+            count += 1
+            if not kernel:
+                outside.add(function or "?")
+        fields = line.split("\t")
+        if kernel and len(fields) > 2 and fields[2].startswith("f"):
+            x87.add(function)
+    faults = [f"has MMX instructions outside the MMX kernel, in {name}" for name in sorted(outside)]
+    faults += [f"has x87 instructions in the MMX kernel, in {name}" for name in sorted(x87)]
+    shipped = len(MMX.findall(shipped_code))
+    if shipped != count:
+        faults.append(f"has {shipped} MMX instructions, its unstripped copy {count}")
+    return faults
+
+
+def check(dll_path, allowed, imported, unstripped_path):
     faults = []
     headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", "-h", dll_path],
                              capture_output=True, text=True, check=True).stdout
@@ -67,6 +101,7 @@ def check(dll_path, allowed, imported):
     newer = PENTIUM_PRO_ONLY.findall(code)
     if newer:
         faults.append(f"has {len(newer)} instructions the Pentium lacks ({', '.join(sorted(set(newer)))})")
+    faults += mmx_faults(code, unstripped_path)
     name = dll_path.replace("\\", "/").rsplit("/", 1)[-1]
     if sorted(exports) != EXPORTS[name]:
         faults.append(f"exports {sorted(exports)}, not {EXPORTS[name]}")
@@ -78,7 +113,7 @@ def main():
     imported = set()
     failed = 0
     for name in EXPORTS:
-        faults = check(f"{sys.argv[2]}/{name}", allowed, imported)
+        faults = check(f"{sys.argv[2]}/{name}", allowed, imported, f"{sys.argv[3]}/{name}")
         for fault in faults:
             print(f"{name}: {fault}")
         failed += bool(faults)
