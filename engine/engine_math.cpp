@@ -375,6 +375,203 @@ __attribute__((target("avx2"))) int EnginePowOneThirdFourAvx2(const double* in, 
 }
 #endif
 
+#if defined(__i386__) || defined(__x86_64__)
+namespace {
+
+// The batches run the x87 at 64-bit precision (long double is its extended
+// format on every x86 build), rounding to nearest with every exception
+// masked; the caller's control word comes back, the flags raised meanwhile
+// cleared, as EngineArithmetic does.
+class ExtendedArithmetic {
+public:
+    ExtendedArithmetic() {
+        __asm__ __volatile__("fnstcw %0" : "=m"(m_saved));
+        const unsigned short wanted = static_cast<unsigned short>((m_saved & ~0x0F00u) | 0x033Fu);
+        __asm__ __volatile__("fldcw %0" : : "m"(wanted) : "memory");
+    }
+    ~ExtendedArithmetic() { __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(m_saved) : "memory"); }
+    ExtendedArithmetic(const ExtendedArithmetic&) = delete;
+    ExtendedArithmetic& operator=(const ExtendedArithmetic&) = delete;
+
+private:
+    unsigned short m_saved;
+};
+
+// v rounded to a double by the store itself (a cast may stay in a register).
+inline double StoredAsDouble(long double v) {
+    double d;
+    __asm__("fstl %0" : "=m"(d) : "t"(v));
+    return d;
+}
+
+// Ziv's test in extended precision: the exact value is res + err within
+// bound * res; if no midpoint between two doubles lies that close, the
+// double nearest to res is the correctly rounded value.
+inline bool RoundsWithCertainty(long double res, long double err, long double bound, double& out) {
+    const double d = StoredAsDouble(res);
+    const long double dist = (res - d) + err;  // res - d is exact
+    const uint64_t bits = Bits(d);
+    const long double gap = dist >= 0 ? FromBits(bits + 1) - static_cast<long double>(d)
+                                      : static_cast<long double>(d) - FromBits(bits - 1);
+    if (__builtin_fabsl(dist) + res * bound < 0.5L * gap) {
+        out = d;
+        return true;
+    }
+    return false;
+}
+
+// x^(1/3 - 2^-54/3) by the steps of EnginePowOneThirdHeld in extended
+// precision, where no product needs splitting. The error of t + tail: the
+// Newton step's residual m - t^3 carries t^3's two roundings, 2^-63 m, which
+// divided by 3 t^2 is 2^-64.6 t; the seed's log adds 2^-74.6 and the other
+// roundings less than 2^-100. The sum t + tail is kept exactly as res + err.
+constexpr long double CubeBound = 0x1p-63L;
+constexpr long double ThirdL = 1.0L / 3.0L;
+
+inline bool CubeRootExtended(double x, double& out) {
+    if (!(x >= 0x1p-8 && x < 2.0)) return false;
+    const uint32_t high = static_cast<uint32_t>(Bits(x) >> 32);
+    const ThirdScale& scale = ThirdScales[static_cast<int>(high >> 20) - 1023 + 9];
+    const ThirdSeed& seed = ThirdSeeds[scale.J * 32 + static_cast<int>((high >> 15) & 31u)];
+    const long double m = static_cast<long double>(x) * scale.Down;  // exact
+    long double u = seed.InvCbrt;
+    for (int step = 0; step < 3; ++step) u += u * (1.0L - m * (u * u * u)) * ThirdL;
+    const long double uu = u * u;
+    const long double t = m * uu;
+    const long double c = (m - t * t * t) * uu * ThirdL;  // m - t^3 is exact
+    const long double z = m * seed.InvCenter - 1.0L;
+    const long double logX = (static_cast<long double>(scale.LogScale) + seed.LogCenter) + (z - 0.5L * z * z);
+    const long double tail = c + t * (logX * (-0x1p-54L / 3.0L));
+    const long double res = t + tail;
+    const long double err = (t - res) + tail;
+    double d;
+    if (!RoundsWithCertainty(res, err, CubeBound, d)) return false;
+    out = d * scale.Up;  // a power of two: exact
+    return true;
+}
+
+// x^y for x in [2^-20, 2^20] and one y with 1/4 <= |y| <= 4 in the whole
+// batch, on the tables of EnginePowHeld: log x = H + lw with H = K Ln2Hi +
+// log c's high part (46 bits at most, on the 2^-42 grid) and y split as
+// YHi (18 bits) + YLo, so that e1 = YHi H is exact and e1 - kd Ln2HiN too.
+// Errors, relative to the result (that is, absolute in y log x): lw within
+// 2^-71.3 (the series to r^9, |r| < 2^-7, and its sum's rounding), y lw and
+// e2's sums 2^-68.9 in all, the reduction's sums 2^-69.5, the exponential's
+// series to r^7 and the product with the table 2^-71: below 2^-67.9. The
+// bound allows 2^-65.
+constexpr long double PowBound = 0x1p-65L;
+constexpr long double RoundingShift = 0x1.8p63L;  // adding it rounds to an integer
+
+struct SplitExponent {
+    long double Y, YHi, YLo;
+};
+
+SplitExponent Split18(double y) {
+    const double hi = FromBits(Bits(y) & ~((uint64_t{1} << 35) - 1));
+    return {y, hi, static_cast<long double>(y) - hi};  // exact
+}
+
+inline bool PowExtended(double x, const SplitExponent& y, double& out) {
+    if (!(x >= 0x1p-20 && x <= 0x1p20)) return false;
+    const uint64_t ix = Bits(x);
+    const uint64_t tmp = ix - LogOffset;
+    const LogEntry& c = LogTable[static_cast<int>((tmp >> 45) & 127)];
+    const int k = static_cast<int>(static_cast<int64_t>(tmp) >> 52);
+    const double z = FromBits(ix - (tmp & (0xfffull << 52)));
+    const long double r = static_cast<long double>(z) * c.InvC - 1.0L;  // exact: 53 + 8 bits
+    const long double K = k;
+    const long double H = K * Ln2Hi + c.LogCHi;  // exact
+    const long double s =
+        r * r *
+        (-0.5L + r * (1.0L / 3 + r * (-0.25L + r * (0.2L + r * (-1.0L / 6 + r * (1.0L / 7 + r * (-0.125L + r * (1.0L / 9))))))));
+    const long double lw = ((K * Ln2Mid + c.LogCMid) + s) + r;
+    const long double e1 = y.YHi * H;
+    const long double e2 = y.YLo * H + y.Y * lw;
+
+    long double kd = (e1 + e2) * static_cast<long double>(InvLn2N) + RoundingShift;
+    uint32_t kBits;
+    std::memcpy(&kBits, &kd, sizeof kBits);  // the significand's low word
+    kd -= RoundingShift;
+    const int kn = static_cast<int>(kBits);
+    const long double rr = (e1 - kd * Ln2HiN) + (e2 - kd * Ln2MidN);  // the first difference is exact
+    const long double q =
+        rr * rr * (0.5L + rr * (1.0L / 6 + rr * (1.0L / 24 + rr * (1.0L / 120 + rr * (1.0L / 720 + rr * (1.0L / 5040))))));
+    const long double p = rr + q;  // exp(rr) - 1
+    const ExpEntry& t = ExpTable[kn & 127];
+    const long double small = t.Hi * p + (t.Lo + t.Lo * p);
+    const long double res = t.Hi + small;
+    const long double err = (t.Hi - res) + small;
+    double d;
+    if (!RoundsWithCertainty(res, err, PowBound, d)) return false;
+    const int exponent = kn >> 7;  // (kn - (kn & 127)) / 128
+    if (exponent < -1000 || exponent > 1000) return false;
+    out = d * FromBits(static_cast<uint64_t>(exponent + 1023) << 52);
+    return true;
+}
+
+// Runs Fast over x[begin, count) at extended precision until it has left
+// Capacity values to redo or reaches the end; returns where it stopped. Its
+// own function, so that no arithmetic moves across the precision switch.
+constexpr int RedoCapacity = 64;
+
+struct Redo {
+    int Count = 0;
+    int Index[RedoCapacity];
+    double X[RedoCapacity];
+};
+
+template <typename Fast>
+__attribute__((noinline)) int RunExtended(const double* x, double* out, int begin, int count, Redo& redo,
+                                          const Fast& fast) {
+    int i = begin;
+    for (; i < count && redo.Count < RedoCapacity; ++i) {
+        const double v = x[i];
+        if (!fast(v, out[i])) {
+            redo.Index[redo.Count] = i;
+            redo.X[redo.Count++] = v;
+        }
+    }
+    return i;
+}
+
+template <typename Fast, typename Slow>
+void Batch(const double* x, double* out, int count, const Fast& fast, const Slow& slow) {
+    for (int i = 0; i < count;) {
+        Redo redo;
+        {
+            const ExtendedArithmetic extended;
+            i = RunExtended(x, out, i, count, redo, fast);
+        }
+        for (int n = 0; n < redo.Count; ++n) out[redo.Index[n]] = slow(redo.X[n]);
+    }
+}
+
+}  // namespace
+
+void EnginePowOneThirdManyHeld(const double* x, double* out, int count) {
+    Batch(x, out, count, [](double v, double& r) { return CubeRootExtended(v, r); },
+          [](double v) { return EnginePowOneThirdHeld(v); });
+}
+
+void EnginePowManyHeld(const double* x, double y, double* out, int count) {
+    const auto slow = [y](double v) { return EnginePowHeld(v, y); };
+    if (!(std::fabs(y) >= 0.25 && std::fabs(y) <= 4.0) || y == 1.0 || y == 2.0) {
+        for (int i = 0; i < count; ++i) out[i] = slow(x[i]);
+        return;
+    }
+    const SplitExponent split = Split18(y);
+    Batch(x, out, count, [&split](double v, double& r) { return PowExtended(v, split, r); }, slow);
+}
+#else
+void EnginePowOneThirdManyHeld(const double* x, double* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = EnginePowOneThirdHeld(x[i]);
+}
+
+void EnginePowManyHeld(const double* x, double y, double* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = EnginePowHeld(x[i], y);
+}
+#endif
+
 double EnginePow(double x, double y) {
     const EngineArithmetic arithmetic;
     return EnginePowHeld(x, y);
