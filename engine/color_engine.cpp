@@ -568,11 +568,9 @@ void LatticeLabAvx2(const double (&linear)[3][RdtGrid], LatticeLab& lattice) {
 
 namespace {
 
-// LabCompand of every t[i], the cube roots in one batch through root
-// (t <= 0.008856 asks for the root of 1, which is quick, and takes the line).
+// LabCompand of every t[i], the cube roots in one batch through root.
 void CompandLattice(double* t, double* root) {
-    for (int i = 0; i < LatticeNodes; ++i) root[i] = t[i] > 0.008856 ? t[i] : 1.0;
-    EnginePowOneThirdManyHeld(root, root, LatticeNodes);
+    EnginePowOneThirdManyHeld(t, root, LatticeNodes);
     for (int i = 0; i < LatticeNodes; ++i) t[i] = t[i] > 0.008856 ? root[i] : 7.787 * t[i] + 0.13793103448275862;
 }
 

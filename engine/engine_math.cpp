@@ -1,5 +1,6 @@
 #include "engine/engine_math.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -404,48 +405,69 @@ inline double StoredAsDouble(long double v) {
     return d;
 }
 
-// Ziv's test in extended precision: the exact value is res + err within
-// bound * res; if no midpoint between two doubles lies that close, the
-// double nearest to res is the correctly rounded value.
-inline bool RoundsWithCertainty(long double res, long double err, long double bound, double& out) {
-    const double d = StoredAsDouble(res);
-    const long double dist = (res - d) + err;  // res - d is exact
-    const uint64_t bits = Bits(d);
-    const long double gap = dist >= 0 ? FromBits(bits + 1) - static_cast<long double>(d)
-                                      : static_cast<long double>(d) - FromBits(bits - 1);
-    if (__builtin_fabsl(dist) + res * bound < 0.5L * gap) {
-        out = d;
-        return true;
+// Ziv's test on the extended significand: the exact value is within slack
+// + 1 of res's last places (of 64 bits), and the double nearest to res is
+// the correctly rounded value unless its 11 low bits lie within slack of a
+// midpoint between two doubles, 0x400.
+inline bool RoundsWithCertainty(long double res, uint32_t slack, double& out) {
+    uint32_t low;
+    std::memcpy(&low, &res, sizeof low);  // the significand's low word
+    if ((low & 0x7FFu) - (0x400u - slack) <= 2 * slack) return false;
+    out = StoredAsDouble(res);
+    return true;
+}
+
+// The scales of ThirdScales for x in [2^E, 2^(E+1)), E = -30..0, index E + 30.
+constexpr int WideScaleLowest = -30;
+
+constexpr std::array<ThirdScale, 1 - WideScaleLowest> WideThirdScales() {
+    std::array<ThirdScale, 1 - WideScaleLowest> scales{};
+    for (int e = WideScaleLowest; e <= 0; ++e) {
+        const int k = -((2 - e) / 3);  // floor(e / 3)
+        double up = 1.0, down = 1.0;
+        for (int n = 0; n < -k; ++n) {
+            up *= 0.5;
+            down *= 8.0;
+        }
+        scales[e - WideScaleLowest] = {down, up, 3 * k * Ln2, e - 3 * k};
     }
-    return false;
+    return scales;
+}
+constexpr auto WideScales = WideThirdScales();
+
+// The high word of a double in memory, without loading it onto the x87.
+inline uint32_t HighWord(const double* x) {
+    uint32_t high;
+    std::memcpy(&high, reinterpret_cast<const char*>(x) + 4, sizeof high);
+    return high;
 }
 
 // x^(1/3 - 2^-54/3) by the steps of EnginePowOneThirdHeld in extended
-// precision, where no product needs splitting. The error of t + tail: the
-// Newton step's residual m - t^3 carries t^3's two roundings, 2^-63 m, which
-// divided by 3 t^2 is 2^-64.6 t; the seed's log adds 2^-74.6 and the other
-// roundings less than 2^-100. The sum t + tail is kept exactly as res + err.
-constexpr long double CubeBound = 0x1p-63L;
+// precision, where no product needs splitting; the seed's line through its
+// centre, u (1 - z/3), starts within 2^-14.2, so two Newton steps reach
+// 2^-53.8. The error of t + tail: the last step's residual m - t^3 carries
+// t^3's two roundings, 2^-63 m, which divided by 3 t^2 is 2^-64.6 t (0.66 of
+// res's last place); log x taken as log c + z, within z^2 / 2 < 2^-13, adds
+// 2^-68.6 (0.04), the other roundings less than 2^-100, and res = t + tail
+// half a place: in all below 1.25 places, and the test allows 3.
 constexpr long double ThirdL = 1.0L / 3.0L;
 
-inline bool CubeRootExtended(double x, double& out) {
-    if (!(x >= 0x1p-8 && x < 2.0)) return false;
-    const uint32_t high = static_cast<uint32_t>(Bits(x) >> 32);
-    const ThirdScale& scale = ThirdScales[static_cast<int>(high >> 20) - 1023 + 9];
+inline bool CubeRootExtended(const double* px, double& out) {
+    const uint32_t high = HighWord(px);
+    if (high - 0x3E100000u >= 0x40000000u - 0x3E100000u) return false;  // x outside [2^-30, 2)
+    const ThirdScale& scale = WideScales[(high >> 20) - (1023 + WideScaleLowest)];
     const ThirdSeed& seed = ThirdSeeds[scale.J * 32 + static_cast<int>((high >> 15) & 31u)];
-    const long double m = static_cast<long double>(x) * scale.Down;  // exact
-    long double u = seed.InvCbrt;
-    for (int step = 0; step < 3; ++step) u += u * (1.0L - m * (u * u * u)) * ThirdL;
+    const long double m = *px * static_cast<long double>(scale.Down);  // exact
+    const long double z = m * seed.InvCenter - 1.0L;  // |z| < 2^-6
+    long double u = seed.InvCbrt - seed.InvCbrt * z * ThirdL;
+    for (int step = 0; step < 2; ++step) u += u * (1.0L - m * (u * u * u)) * ThirdL;
     const long double uu = u * u;
     const long double t = m * uu;
     const long double c = (m - t * t * t) * uu * ThirdL;  // m - t^3 is exact
-    const long double z = m * seed.InvCenter - 1.0L;
-    const long double logX = (static_cast<long double>(scale.LogScale) + seed.LogCenter) + (z - 0.5L * z * z);
-    const long double tail = c + t * (logX * (-0x1p-54L / 3.0L));
-    const long double res = t + tail;
-    const long double err = (t - res) + tail;
+    const long double logX = (static_cast<long double>(scale.LogScale) + seed.LogCenter) + z;
+    const long double res = t + (c + t * (logX * (-0x1p-54L / 3.0L)));
     double d;
-    if (!RoundsWithCertainty(res, err, CubeBound, d)) return false;
+    if (!RoundsWithCertainty(res, 2, d)) return false;
     out = d * scale.Up;  // a power of two: exact
     return true;
 }
@@ -457,10 +479,24 @@ inline bool CubeRootExtended(double x, double& out) {
 // Errors, relative to the result (that is, absolute in y log x): lw within
 // 2^-71.3 (the series to r^9, |r| < 2^-7, and its sum's rounding), y lw and
 // e2's sums 2^-68.9 in all, the reduction's sums 2^-69.5, the exponential's
-// series to r^7 and the product with the table 2^-71: below 2^-67.9. The
-// bound allows 2^-65.
-constexpr long double PowBound = 0x1p-65L;
+// series to r^6 (|r| < 2^-8.4) and the product with the table 2^-70.8:
+// below 2^-67.7, 0.08 of res's last place, and half a place for res's own
+// rounding. The test allows 2.
 constexpr long double RoundingShift = 0x1.8p63L;  // adding it rounds to an integer
+
+// 2^n for n = -21..21, index n + PowersOfTwoZero.
+constexpr int PowersOfTwoZero = 21;
+
+constexpr std::array<double, 2 * PowersOfTwoZero + 1> PowersOfTwoTable() {
+    std::array<double, 2 * PowersOfTwoZero + 1> p{};
+    p[PowersOfTwoZero] = 1.0;
+    for (int n = 1; n <= PowersOfTwoZero; ++n) {
+        p[PowersOfTwoZero + n] = p[PowersOfTwoZero + n - 1] * 2.0;
+        p[PowersOfTwoZero - n] = p[PowersOfTwoZero - n + 1] * 0.5;
+    }
+    return p;
+}
+constexpr auto PowersOfTwo = PowersOfTwoTable();
 
 struct SplitExponent {
     long double Y, YHi, YLo;
@@ -471,14 +507,14 @@ SplitExponent Split18(double y) {
     return {y, hi, static_cast<long double>(y) - hi};  // exact
 }
 
-inline bool PowExtended(double x, const SplitExponent& y, double& out) {
-    if (!(x >= 0x1p-20 && x <= 0x1p20)) return false;
-    const uint64_t ix = Bits(x);
-    const uint64_t tmp = ix - LogOffset;
-    const LogEntry& c = LogTable[static_cast<int>((tmp >> 45) & 127)];
-    const int k = static_cast<int>(static_cast<int64_t>(tmp) >> 52);
-    const double z = FromBits(ix - (tmp & (0xfffull << 52)));
-    const long double r = static_cast<long double>(z) * c.InvC - 1.0L;  // exact: 53 + 8 bits
+inline bool PowExtended(const double* px, const SplitExponent& y, double& out) {
+    const uint32_t high = HighWord(px);
+    if (high - 0x3EB00000u >= 0x41300000u - 0x3EB00000u) return false;  // x outside [2^-20, 2^20)
+    const uint32_t tmp = high - static_cast<uint32_t>(LogOffset >> 32);  // ReduceLog's, in the high word
+    const LogEntry& c = LogTable[(tmp >> 13) & 127];
+    const int k = static_cast<int32_t>(tmp) >> 20;
+    // z InvC = x InvC 2^-k, exactly: 53 + 8 bits, scaled
+    const long double r = *px * static_cast<long double>(c.InvC) * PowersOfTwo[PowersOfTwoZero - k] - 1.0L;
     const long double K = k;
     const long double H = K * Ln2Hi + c.LogCHi;  // exact
     const long double s =
@@ -494,15 +530,13 @@ inline bool PowExtended(double x, const SplitExponent& y, double& out) {
     kd -= RoundingShift;
     const int kn = static_cast<int>(kBits);
     const long double rr = (e1 - kd * Ln2HiN) + (e2 - kd * Ln2MidN);  // the first difference is exact
-    const long double q =
-        rr * rr * (0.5L + rr * (1.0L / 6 + rr * (1.0L / 24 + rr * (1.0L / 120 + rr * (1.0L / 720 + rr * (1.0L / 5040))))));
+    const long double q = rr * rr * (0.5L + rr * (1.0L / 6 + rr * (1.0L / 24 + rr * (1.0L / 120 + rr * (1.0L / 720)))));
     const long double p = rr + q;  // exp(rr) - 1
     const ExpEntry& t = ExpTable[kn & 127];
     const long double small = t.Hi * p + (t.Lo + t.Lo * p);
     const long double res = t.Hi + small;
-    const long double err = (t.Hi - res) + small;
     double d;
-    if (!RoundsWithCertainty(res, err, PowBound, d)) return false;
+    if (!RoundsWithCertainty(res, 1, d)) return false;
     const int exponent = kn >> 7;  // (kn - (kn & 127)) / 128
     if (exponent < -1000 || exponent > 1000) return false;
     out = d * FromBits(static_cast<uint64_t>(exponent + 1023) << 52);
@@ -525,10 +559,9 @@ __attribute__((noinline)) int RunExtended(const double* x, double* out, int begi
                                           const Fast& fast) {
     int i = begin;
     for (; i < count && redo.Count < RedoCapacity; ++i) {
-        const double v = x[i];
-        if (!fast(v, out[i])) {
+        if (!fast(x + i, out[i])) {
             redo.Index[redo.Count] = i;
-            redo.X[redo.Count++] = v;
+            redo.X[redo.Count++] = x[i];
         }
     }
     return i;
@@ -549,7 +582,7 @@ void Batch(const double* x, double* out, int count, const Fast& fast, const Slow
 }  // namespace
 
 void EnginePowOneThirdManyHeld(const double* x, double* out, int count) {
-    Batch(x, out, count, [](double v, double& r) { return CubeRootExtended(v, r); },
+    Batch(x, out, count, [](const double* v, double& r) { return CubeRootExtended(v, r); },
           [](double v) { return EnginePowOneThirdHeld(v); });
 }
 
@@ -560,7 +593,7 @@ void EnginePowManyHeld(const double* x, double y, double* out, int count) {
         return;
     }
     const SplitExponent split = Split18(y);
-    Batch(x, out, count, [&split](double v, double& r) { return PowExtended(v, split, r); }, slow);
+    Batch(x, out, count, [&split](const double* v, double& r) { return PowExtended(v, split, r); }, slow);
 }
 #else
 void EnginePowOneThirdManyHeld(const double* x, double* out, int count) {
