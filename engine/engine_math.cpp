@@ -443,13 +443,15 @@ inline uint32_t HighWord(const double* x) {
 }
 
 // x^(1/3 - 2^-54/3) by the steps of EnginePowOneThirdHeld in extended
-// precision, where no product needs splitting; the seed's line through its
-// centre, u (1 - z/3), starts within 2^-14.2, so two Newton steps reach
-// 2^-53.8. The error of t + tail: the last step's residual m - t^3 carries
-// t^3's two roundings, 2^-63 m, which divided by 3 t^2 is 2^-64.6 t (0.66 of
-// res's last place); log x taken as log c + z, within z^2 / 2 < 2^-13, adds
-// 2^-68.6 (0.04), the other roundings less than 2^-100, and res = t + tail
-// half a place: in all below 1.25 places, and the test allows 3.
+// precision, where no product needs splitting. The seed's parabola through
+// its centre, u (1 - z/3 + 2z^2/9), starts within 2^-20.5 and one Newton
+// step reaches 2^-40; the last step, on t, leaves less than 2^-76 of its own
+// (its error squared, and u^2 for 1 / (m^(1/3) t)). The error of t + tail:
+// that step's residual m - t^3 carries t^3's two roundings, 2^-63 m, which
+// divided by 3 t^2 is 2^-64.6 t (0.66 of res's last place); log x taken as
+// log c + z, within z^2 / 2 < 2^-13, adds 2^-68.6 (0.04), the other roundings
+// less than 2^-100, and res = t + tail half a place: in all below 1.25
+// places, and the test allows 3.
 constexpr long double ThirdL = 1.0L / 3.0L;
 
 inline bool CubeRootExtended(const double* px, double& out) {
@@ -459,8 +461,8 @@ inline bool CubeRootExtended(const double* px, double& out) {
     const ThirdSeed& seed = ThirdSeeds[scale.J * 32 + static_cast<int>((high >> 15) & 31u)];
     const long double m = *px * static_cast<long double>(scale.Down);  // exact
     const long double z = m * seed.InvCenter - 1.0L;  // |z| < 2^-6
-    long double u = seed.InvCbrt - seed.InvCbrt * z * ThirdL;
-    for (int step = 0; step < 2; ++step) u += u * (1.0L - m * (u * u * u)) * ThirdL;
+    long double u = seed.InvCbrt + seed.InvCbrt * z * (z * (2.0L / 9.0L) - ThirdL);
+    u += u * (1.0L - m * (u * u * u)) * ThirdL;
     const long double uu = u * u;
     const long double t = m * uu;
     const long double c = (m - t * t * t) * uu * ThirdL;  // m - t^3 is exact
