@@ -474,7 +474,7 @@ inline bool CubeRootExtended(const double* px, double& out) {
     return true;
 }
 
-// x^y for x in [2^-20, 2^20] and one y with 1/4 <= |y| <= 4 in the whole
+// x^y for x in [2^-20, 2^20) and one y with 1/4 <= |y| <= 4 in the whole
 // batch, on the tables of EnginePowHeld: log x = H + lw with H = K Ln2Hi +
 // log c's high part (46 bits at most, on the 2^-42 grid) and y split as
 // YHi (18 bits) + YLo, so that e1 = YHi H is exact and e1 - kd Ln2HiN too.

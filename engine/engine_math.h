@@ -24,10 +24,11 @@ double EnginePowOneThirdHeld(double x);
 
 // The same two functions over arrays, for the engine's loops (an
 // EngineArithmetic held): out[n] = EnginePowOneThirdHeld(x[n]), and
-// out[n] = EnginePowHeld(x[n], y), for n < count; out may be x. On the x87
-// they compute in extended precision, switching the precision control once
-// per call, and redo through the functions above, afterwards, the few values
-// whose rounding that cannot settle: the bits are the same.
+// out[n] = EnginePowHeld(x[n], y), for n < count; out may be x. On x86
+// processors they compute at the x87's extended precision, switching its
+// precision control once per call, and redo through the functions above,
+// afterwards, the few values whose rounding that cannot settle: the bits are
+// the same.
 void EnginePowOneThirdManyHeld(const double* x, double* out, int count);
 void EnginePowManyHeld(const double* x, double y, double* out, int count);
 
