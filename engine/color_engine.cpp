@@ -587,6 +587,55 @@ void LatticeLabAvx2(const double (&linear)[3][RdtGrid], LatticeLab& lattice) {
 }  // namespace
 #endif
 
+namespace {
+
+// LabCompand of every t[i], the cube roots in one batch through root.
+void CompandLattice(double* t, double* root) {
+    EnginePowOneThirdManyHeld(t, root, LatticeNodes);
+    for (int i = 0; i < LatticeNodes; ++i) t[i] = t[i] > 0.008856 ? root[i] : 7.787 * t[i] + 0.13793103448275862;
+}
+
+// Steps 2 and 3 for the whole lattice, the operations of LinearToLab node by
+// node, with the cube roots of each coordinate in one batch: X, Y and Z and
+// then fx, fy and fz are kept in A, L and B, BrightL (which a new lattice
+// invalidates) holds the roots meanwhile.
+void LatticeLabBatched(const double (&linear)[3][RdtGrid], LatticeLab& lattice) {
+    int i = 0;
+    for (int ri = 0; ri < RdtGrid; ++ri) {
+        for (int gi = 0; gi < RdtGrid; ++gi) {
+            for (int bi = 0; bi < RdtGrid; ++bi, ++i) {
+                const double R = linear[0][ri], G = linear[1][gi], B = linear[2][bi];
+                lattice.A[i] = (0.4361 * R + 0.3851 * G + 0.1431 * B) * InvWhiteX;
+                lattice.L[i] = 0.2225 * R + 0.7169 * G + 0.0606 * B;
+                lattice.B[i] = (0.0139 * R + 0.0971 * G + 0.7141 * B) / WhiteZ;
+            }
+        }
+    }
+    CompandLattice(lattice.A, lattice.BrightL);
+    CompandLattice(lattice.L, lattice.BrightL);
+    CompandLattice(lattice.B, lattice.BrightL);
+    for (i = 0; i < LatticeNodes; ++i) {
+        const double fy = lattice.L[i];
+        lattice.L[i] = 116.0 * fy - 16.0;
+        lattice.A[i] = 500.0 * (lattice.A[i] - fy);
+        lattice.B[i] = 200.0 * (fy - lattice.B[i]);
+    }
+}
+
+// Brighten of every lattice lightness, the powers in one batch.
+void BrightenLattice(double exponent, LatticeLab& lattice) {
+    double* const bright = lattice.BrightL;
+    if (exponent == 1.0) {
+        std::memcpy(bright, lattice.L, sizeof lattice.BrightL);
+        return;
+    }
+    for (int i = 0; i < LatticeNodes; ++i) bright[i] = lattice.L[i] > 0.0 ? lattice.L[i] * 0.01 : 1.0;
+    EnginePowManyHeld(bright, exponent, bright, LatticeNodes);
+    for (int i = 0; i < LatticeNodes; ++i) bright[i] = lattice.L[i] > 0.0 ? 100.0 * bright[i] : 0.0;
+}
+
+}  // namespace
+
 void BuildRdt(const ColorAdjustment& color) {
     const EngineArithmetic arithmetic;
     PrepareAdjustment(color);
@@ -609,17 +658,7 @@ void BuildRdt(const ColorAdjustment& color) {
         } else
 #endif
         {
-            int i = 0;
-            for (int ri = 0; ri < RdtGrid; ++ri) {
-                for (int gi = 0; gi < RdtGrid; ++gi) {
-                    for (int bi = 0; bi < RdtGrid; ++bi, ++i) {
-                        const LabColor lab = LinearToLab(linear[0][ri], linear[1][gi], linear[2][bi], nullptr);
-                        lattice.L[i] = lab.L;
-                        lattice.A[i] = lab.a;
-                        lattice.B[i] = lab.b;
-                    }
-                }
-            }
+            LatticeLabBatched(linear, lattice);
         }
         lattice.Gamma[0] = p.GammaRed;
         lattice.Gamma[1] = p.GammaGreen;
@@ -629,8 +668,7 @@ void BuildRdt(const ColorAdjustment& color) {
         g_chromaCells.Valid = false;
     }
     if (!lattice.BrightValid || lattice.Exponent != p.LightnessExponent) {
-        // Kept apart from the lookups so that the power functions run back to back.
-        for (int i = 0; i < LatticeNodes; ++i) lattice.BrightL[i] = Brighten(p, lattice.L[i]);
+        BrightenLattice(p.LightnessExponent, lattice);
         lattice.Exponent = p.LightnessExponent;
         lattice.BrightValid = true;
     }

@@ -1,5 +1,6 @@
 #include "engine/engine_math.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -372,6 +373,237 @@ __attribute__((target("avx2"))) int EnginePowOneThirdFourAvx2(const double* in, 
     const __m256d done = _mm256_and_pd(sure, inRange);
     _mm256_maskstore_pd(out, _mm256_castpd_si256(done), _mm256_mul_pd(res, up));
     return ~_mm256_movemask_pd(done) & 15;
+}
+#endif
+
+#if defined(__i386__) || defined(__x86_64__)
+namespace {
+
+// The batches run the x87 at 64-bit precision (long double is its extended
+// format on every x86 build), rounding to nearest with every exception
+// masked; the caller's control word comes back, the flags raised meanwhile
+// cleared, as EngineArithmetic does.
+class ExtendedArithmetic {
+public:
+    ExtendedArithmetic() {
+        __asm__ __volatile__("fnstcw %0" : "=m"(m_saved));
+        const unsigned short wanted = static_cast<unsigned short>((m_saved & ~0x0F00u) | 0x033Fu);
+        __asm__ __volatile__("fldcw %0" : : "m"(wanted) : "memory");
+    }
+    ~ExtendedArithmetic() { __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(m_saved) : "memory"); }
+    ExtendedArithmetic(const ExtendedArithmetic&) = delete;
+    ExtendedArithmetic& operator=(const ExtendedArithmetic&) = delete;
+
+private:
+    unsigned short m_saved;
+};
+
+// v rounded to a double by the store itself (a cast may stay in a register).
+inline double StoredAsDouble(long double v) {
+    double d;
+    __asm__("fstl %0" : "=m"(d) : "t"(v));
+    return d;
+}
+
+// Ziv's test on the extended significand: the exact value is within slack
+// + 1 of res's last places (of 64 bits), and the double nearest to res is
+// the correctly rounded value unless its 11 low bits lie within slack of a
+// midpoint between two doubles, 0x400.
+inline bool RoundsWithCertainty(long double res, uint32_t slack, double& out) {
+    uint32_t low;
+    std::memcpy(&low, &res, sizeof low);  // the significand's low word
+    if ((low & 0x7FFu) - (0x400u - slack) <= 2 * slack) return false;
+    out = StoredAsDouble(res);
+    return true;
+}
+
+// The scales of ThirdScales for x in [2^E, 2^(E+1)), E = -30..0, index E + 30.
+constexpr int WideScaleLowest = -30;
+
+constexpr std::array<ThirdScale, 1 - WideScaleLowest> WideThirdScales() {
+    std::array<ThirdScale, 1 - WideScaleLowest> scales{};
+    for (int e = WideScaleLowest; e <= 0; ++e) {
+        const int k = -((2 - e) / 3);  // floor(e / 3)
+        double up = 1.0, down = 1.0;
+        for (int n = 0; n < -k; ++n) {
+            up *= 0.5;
+            down *= 8.0;
+        }
+        scales[e - WideScaleLowest] = {down, up, 3 * k * Ln2, e - 3 * k};
+    }
+    return scales;
+}
+constexpr auto WideScales = WideThirdScales();
+
+// The high word of a double in memory, without loading it onto the x87.
+inline uint32_t HighWord(const double* x) {
+    uint32_t high;
+    std::memcpy(&high, reinterpret_cast<const char*>(x) + 4, sizeof high);
+    return high;
+}
+
+// x^(1/3 - 2^-54/3) by the steps of EnginePowOneThirdHeld in extended
+// precision, where no product needs splitting. The seed's parabola through
+// its centre, u (1 - z/3 + 2z^2/9), starts within 2^-20.5 and one Newton
+// step reaches 2^-40; the last step, on t, leaves less than 2^-76 of its own
+// (its error squared, and u^2 for 1 / (m^(1/3) t)). The error of t + tail:
+// that step's residual m - t^3 carries t^3's two roundings, 2^-63 m, which
+// divided by 3 t^2 is 2^-64.6 t (0.66 of res's last place); log x taken as
+// log c + z, within z^2 / 2 < 2^-13, adds 2^-68.6 (0.04), the other roundings
+// less than 2^-100, and res = t + tail half a place: in all below 1.25
+// places, and the test allows 3.
+constexpr long double ThirdL = 1.0L / 3.0L;
+
+inline bool CubeRootExtended(const double* px, double& out) {
+    const uint32_t high = HighWord(px);
+    if (high - 0x3E100000u >= 0x40000000u - 0x3E100000u) return false;  // x outside [2^-30, 2)
+    const ThirdScale& scale = WideScales[(high >> 20) - (1023 + WideScaleLowest)];
+    const ThirdSeed& seed = ThirdSeeds[scale.J * 32 + static_cast<int>((high >> 15) & 31u)];
+    const long double m = *px * static_cast<long double>(scale.Down);  // exact
+    const long double z = m * seed.InvCenter - 1.0L;  // |z| < 2^-6
+    long double u = seed.InvCbrt + seed.InvCbrt * z * (z * (2.0L / 9.0L) - ThirdL);
+    u += u * (1.0L - m * (u * u * u)) * ThirdL;
+    const long double uu = u * u;
+    const long double t = m * uu;
+    const long double c = (m - t * t * t) * uu * ThirdL;  // m - t^3 is exact
+    const long double logX = (static_cast<long double>(scale.LogScale) + seed.LogCenter) + z;
+    const long double res = t + (c + t * (logX * (-0x1p-54L / 3.0L)));
+    double d;
+    if (!RoundsWithCertainty(res, 2, d)) return false;
+    out = d * scale.Up;  // a power of two: exact
+    return true;
+}
+
+// x^y for x in [2^-20, 2^20) and one y with 1/4 <= |y| <= 4 in the whole
+// batch, on the tables of EnginePowHeld: log x = H + lw with H = K Ln2Hi +
+// log c's high part (46 bits at most, on the 2^-42 grid) and y split as
+// YHi (18 bits) + YLo, so that e1 = YHi H is exact and e1 - kd Ln2HiN too.
+// Errors, relative to the result (that is, absolute in y log x): lw within
+// 2^-71.3 (the series to r^9, |r| < 2^-7, and its sum's rounding), y lw and
+// e2's sums 2^-68.9 in all, the reduction's sums 2^-69.5, the exponential's
+// series to r^6 (|r| < 2^-8.4) and the product with the table 2^-70.8:
+// below 2^-67.7, 0.08 of res's last place, and half a place for res's own
+// rounding. The test allows 2.
+constexpr long double RoundingShift = 0x1.8p63L;  // adding it rounds to an integer
+
+// 2^n for n = -21..21, index n + PowersOfTwoZero.
+constexpr int PowersOfTwoZero = 21;
+
+constexpr std::array<double, 2 * PowersOfTwoZero + 1> PowersOfTwoTable() {
+    std::array<double, 2 * PowersOfTwoZero + 1> p{};
+    p[PowersOfTwoZero] = 1.0;
+    for (int n = 1; n <= PowersOfTwoZero; ++n) {
+        p[PowersOfTwoZero + n] = p[PowersOfTwoZero + n - 1] * 2.0;
+        p[PowersOfTwoZero - n] = p[PowersOfTwoZero - n + 1] * 0.5;
+    }
+    return p;
+}
+constexpr auto PowersOfTwo = PowersOfTwoTable();
+
+struct SplitExponent {
+    long double Y, YHi, YLo;
+};
+
+SplitExponent Split18(double y) {
+    const double hi = FromBits(Bits(y) & ~((uint64_t{1} << 35) - 1));
+    return {y, hi, static_cast<long double>(y) - hi};  // exact
+}
+
+inline bool PowExtended(const double* px, const SplitExponent& y, double& out) {
+    const uint32_t high = HighWord(px);
+    if (high - 0x3EB00000u >= 0x41300000u - 0x3EB00000u) return false;  // x outside [2^-20, 2^20)
+    const uint32_t tmp = high - static_cast<uint32_t>(LogOffset >> 32);  // ReduceLog's, in the high word
+    const LogEntry& c = LogTable[(tmp >> 13) & 127];
+    const int k = static_cast<int32_t>(tmp) >> 20;
+    // z InvC = x InvC 2^-k, exactly: 53 + 8 bits, scaled
+    const long double r = *px * static_cast<long double>(c.InvC) * PowersOfTwo[PowersOfTwoZero - k] - 1.0L;
+    const long double K = k;
+    const long double H = K * Ln2Hi + c.LogCHi;  // exact
+    const long double s =
+        r * r *
+        (-0.5L + r * (1.0L / 3 + r * (-0.25L + r * (0.2L + r * (-1.0L / 6 + r * (1.0L / 7 + r * (-0.125L + r * (1.0L / 9))))))));
+    const long double lw = ((K * Ln2Mid + c.LogCMid) + s) + r;
+    const long double e1 = y.YHi * H;
+    const long double e2 = y.YLo * H + y.Y * lw;
+
+    long double kd = (e1 + e2) * static_cast<long double>(InvLn2N) + RoundingShift;
+    uint32_t kBits;
+    std::memcpy(&kBits, &kd, sizeof kBits);  // the significand's low word
+    kd -= RoundingShift;
+    const int kn = static_cast<int>(kBits);
+    const long double rr = (e1 - kd * Ln2HiN) + (e2 - kd * Ln2MidN);  // the first difference is exact
+    const long double q = rr * rr * (0.5L + rr * (1.0L / 6 + rr * (1.0L / 24 + rr * (1.0L / 120 + rr * (1.0L / 720)))));
+    const long double p = rr + q;  // exp(rr) - 1
+    const ExpEntry& t = ExpTable[kn & 127];
+    const long double small = t.Hi * p + (t.Lo + t.Lo * p);
+    const long double res = t.Hi + small;
+    double d;
+    if (!RoundsWithCertainty(res, 1, d)) return false;
+    const int exponent = kn >> 7;  // (kn - (kn & 127)) / 128
+    if (exponent < -1000 || exponent > 1000) return false;
+    out = d * FromBits(static_cast<uint64_t>(exponent + 1023) << 52);
+    return true;
+}
+
+// Runs Fast over x[begin, count) at extended precision until it has left
+// Capacity values to redo or reaches the end; returns where it stopped. Its
+// own function, so that no arithmetic moves across the precision switch.
+constexpr int RedoCapacity = 64;
+
+struct Redo {
+    int Count = 0;
+    int Index[RedoCapacity];
+    double X[RedoCapacity];
+};
+
+template <typename Fast>
+__attribute__((noinline)) int RunExtended(const double* x, double* out, int begin, int count, Redo& redo,
+                                          const Fast& fast) {
+    int i = begin;
+    for (; i < count && redo.Count < RedoCapacity; ++i) {
+        if (!fast(x + i, out[i])) {
+            redo.Index[redo.Count] = i;
+            redo.X[redo.Count++] = x[i];
+        }
+    }
+    return i;
+}
+
+template <typename Fast, typename Slow>
+void Batch(const double* x, double* out, int count, const Fast& fast, const Slow& slow) {
+    for (int i = 0; i < count;) {
+        Redo redo;
+        {
+            const ExtendedArithmetic extended;
+            i = RunExtended(x, out, i, count, redo, fast);
+        }
+        for (int n = 0; n < redo.Count; ++n) out[redo.Index[n]] = slow(redo.X[n]);
+    }
+}
+
+}  // namespace
+
+void EnginePowOneThirdManyHeld(const double* x, double* out, int count) {
+    Batch(x, out, count, [](const double* v, double& r) { return CubeRootExtended(v, r); },
+          [](double v) { return EnginePowOneThirdHeld(v); });
+}
+
+void EnginePowManyHeld(const double* x, double y, double* out, int count) {
+    const auto slow = [y](double v) { return EnginePowHeld(v, y); };
+    if (!(std::fabs(y) >= 0.25 && std::fabs(y) <= 4.0) || y == 1.0 || y == 2.0) {
+        for (int i = 0; i < count; ++i) out[i] = slow(x[i]);
+        return;
+    }
+    const SplitExponent split = Split18(y);
+    Batch(x, out, count, [&split](const double* v, double& r) { return PowExtended(v, split, r); }, slow);
+}
+#else
+void EnginePowOneThirdManyHeld(const double* x, double* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = EnginePowOneThirdHeld(x[i]);
+}
+
+void EnginePowManyHeld(const double* x, double y, double* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = EnginePowHeld(x[i], y);
 }
 #endif
 

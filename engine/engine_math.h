@@ -22,6 +22,16 @@ double EnginePowHeld(double x, double y);
 // round with certainty, and x outside [2^-8, 2), take the general path.
 double EnginePowOneThirdHeld(double x);
 
+// The same two functions over arrays, for the engine's loops (an
+// EngineArithmetic held): out[n] = EnginePowOneThirdHeld(x[n]), and
+// out[n] = EnginePowHeld(x[n], y), for n < count; out may be x. On x86
+// processors they compute at the x87's extended precision, switching its
+// precision control once per call, and redo through the functions above,
+// afterwards, the few values whose rounding that cannot settle: the bits are
+// the same.
+void EnginePowOneThirdManyHeld(const double* x, double* out, int count);
+void EnginePowManyHeld(const double* x, double y, double* out, int count);
+
 #if defined(__x86_64__)
 // The same for four values at once with AVX2 (the caller checks that the
 // processor has it): the very operations in vector lanes. Returns a mask of

@@ -180,6 +180,57 @@ TEST(EnginePow, OneThirdEntryGivesTheGeneralPowersBits) {
 #endif
 }
 
+// The batches give the scalar functions' bits, in place too: on the lattice
+// arguments of a few balance settings (the cube roots of X, Y and Z and the
+// lightness for every brightness exponent), a random spread, the binade
+// edges of the extended entries' ranges, and the values they leave to the
+// scalar path (outside the ranges, 0, negative, NaN). The x87 control word
+// is the caller's afterwards.
+TEST(EnginePow, BatchesGiveTheScalarBits) {
+    const EngineArithmetic arithmetic;
+    std::vector<double> roots = {0.0, -0.5, std::nan(""), 2.0, 3.0, 0x1p-31, 0x1.d1f018454d777p-3};
+    std::vector<double> lightness = {1.0, 0x1p-20, 0x1p-21, 0x1p20, 1e-300, 0.0, -1.0};
+    for (int e = -31; e <= 1; ++e) {
+        for (double v : {std::ldexp(1.0, e), std::ldexp(1.0, e) * (1.0 - 0x1p-53), std::ldexp(1.0 + 0x1p-52, e)}) {
+            roots.push_back(v);
+            lightness.push_back(v);
+        }
+    }
+    for (const ColorAdjustment& c : {Record(), Record(0, 0, 0, 0, -10, 7, 10), Record(0, 0, 0, 0, 10, -10, -3)}) {
+        PrepareAdjustment(c);
+        for (int node = 0; node < RdtGrid * RdtGrid * RdtGrid; node += 3) {
+            const NodeTrace t = TraceNode(node / 289 * 16, node / 17 % 17 * 16, node % 17 * 16);
+            roots.insert(roots.end(), {t.X * 1.0370216737529814, t.Y, t.Z / 0.8251});
+            lightness.push_back(t.Lab.L * 0.01);
+        }
+    }
+    std::mt19937_64 rng(25);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int i = 0; i < 20000; ++i) {
+        roots.push_back(std::ldexp(1.0 + unit(rng), -static_cast<int>(rng() % 31)));
+        lightness.push_back(unit(rng));
+    }
+    unsigned short before = 0, after = 0;
+#if defined(__i386__) || defined(__x86_64__)
+    __asm__ __volatile__("fnstcw %0" : "=m"(before));
+#endif
+    auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    std::vector<double> out(roots.size());
+    EnginePowOneThirdManyHeld(roots.data(), out.data(), static_cast<int>(roots.size()));
+    for (size_t i = 0; i < roots.size(); ++i)
+        ASSERT_TRUE(same(out[i], EnginePowOneThirdHeld(roots[i]))) << std::hexfloat << roots[i];
+    for (double y : {2.0, 1.9, 1.3, 1.0, 0.95, 0.75, 0.55, 0.5, -1.5, 5.0}) {
+        std::vector<double> powers = lightness;
+        EnginePowManyHeld(powers.data(), y, powers.data(), static_cast<int>(powers.size()));
+        for (size_t i = 0; i < powers.size(); ++i)
+            ASSERT_TRUE(same(powers[i], EnginePowHeld(lightness[i], y))) << std::hexfloat << lightness[i] << " ^ " << y;
+    }
+#if defined(__i386__) || defined(__x86_64__)
+    __asm__ __volatile__("fnstcw %0" : "=m"(after));
+#endif
+    EXPECT_EQ(after, before);
+}
+
 // A caller running another rounding mode gets the same table, and its mode
 // back.
 TEST(ColorEngine, CallersRoundingModeChangesNothing) {
