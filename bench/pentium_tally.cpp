@@ -4,7 +4,8 @@
 //   pentium_tally --qemu QEMU-I386 --program PENTIUM_STEPS --sample BMP --swatch BMP [--functions N]
 //                 [--only OPERATION] [--annotate FUNCTION]
 //
-// --annotate prints the function's executed instructions, each with its count.
+// --annotate prints the function's executed instructions, each with its count
+// and its P5 and P6 clocks.
 //
 // Runs pentium_steps once per operation under qemu with one instruction per
 // translation block and an execution trace (-one-insn-per-tb -d nochain,exec:
@@ -137,7 +138,11 @@ std::unordered_map<uint32_t, Instruction> Disassemble(const std::string& program
 struct Tally {
     uint64_t Instructions = 0;
     double P5 = 0, P6 = 0;
-    std::map<std::string, uint64_t> ByFunction;
+    struct Share {
+        uint64_t Instructions = 0;
+        double P5 = 0, P6 = 0;
+    };
+    std::map<std::string, Share> ByFunction;
     std::map<uint32_t, uint64_t> ByAddress;
     bool Complete = false;
 };
@@ -178,12 +183,15 @@ Tally Run(const std::string& command, const std::unordered_map<uint32_t, Instruc
         t.Instructions += n;
         const auto at = code.find(address);
         if (at == code.end()) {
-            t.ByFunction["(unknown)"] += n;
+            t.ByFunction["(unknown)"].Instructions += n;
             continue;
         }
         t.P5 += n * at->second.P5;
         t.P6 += n * at->second.P6;
-        t.ByFunction[at->second.Function] += n;
+        Tally::Share& share = t.ByFunction[at->second.Function];
+        share.Instructions += n;
+        share.P5 += n * at->second.P5;
+        share.P6 += n * at->second.P6;
         t.ByAddress[address] = n;
     }
     return t;
@@ -242,15 +250,18 @@ int main(int argc, char** argv) {
         std::printf("%-16s %12llu %12.0f %10.1f %12.0f %10.1f\n", op.c_str(),
                     static_cast<unsigned long long>(t.Instructions), t.P5, t.P5 / 133e3, t.P6, t.P6 / 300e3);
         std::vector<std::pair<uint64_t, std::string>> top;
-        for (const auto& [name, n] : t.ByFunction) top.emplace_back(n, name);
+        for (const auto& [name, share] : t.ByFunction) top.emplace_back(share.Instructions, name);
         std::sort(top.rbegin(), top.rend());
-        for (int i = 0; i < functions && i < static_cast<int>(top.size()); ++i)
-            std::printf("    %12llu  %s\n", static_cast<unsigned long long>(top[i].first), top[i].second.c_str());
+        for (int i = 0; i < functions && i < static_cast<int>(top.size()); ++i) {
+            const Tally::Share& share = t.ByFunction.at(top[i].second);
+            std::printf("%16s %12llu %12.0f %10s %12.0f %10s  %s\n", "", static_cast<unsigned long long>(top[i].first),
+                        share.P5, "", share.P6, "", top[i].second.c_str());
+        }
         for (const auto& [address, n] : t.ByAddress) {
             const Instruction& in = code.at(address);
             if (in.Function == annotate)
-                std::printf("%10llu  %08x  %-8s %s\n", static_cast<unsigned long long>(n), address,
-                            in.Mnemonic.c_str(), in.Operands.c_str());
+                std::printf("%10llu %5.1f %5.1f  %08x  %-8s %s\n", static_cast<unsigned long long>(n), in.P5, in.P6,
+                            address, in.Mnemonic.c_str(), in.Operands.c_str());
         }
         std::fflush(stdout);
     }
