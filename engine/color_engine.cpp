@@ -590,9 +590,18 @@ void LatticeLabAvx2(const double (&linear)[3][RdtGrid], LatticeLab& lattice) {
 namespace {
 
 // LabCompand of every t[i], the cube roots in one batch through root.
+// The lattice's t are never negative, so their bits compare as integers (on
+// the x87 a comparison of doubles goes through its slow status word).
 void CompandLattice(double* t, double* root) {
     EnginePowOneThirdManyHeld(t, root, LatticeNodes);
-    for (int i = 0; i < LatticeNodes; ++i) t[i] = t[i] > 0.008856 ? root[i] : 7.787 * t[i] + 0.13793103448275862;
+    constexpr double Limit = 0.008856;
+    uint64_t limit;
+    std::memcpy(&limit, &Limit, sizeof limit);
+    for (int i = 0; i < LatticeNodes; ++i) {
+        uint64_t bits;
+        std::memcpy(&bits, &t[i], sizeof bits);
+        t[i] = bits > limit ? root[i] : 7.787 * t[i] + 0.13793103448275862;
+    }
 }
 
 // Steps 2 and 3 for the whole lattice, the operations of LinearToLab node by
@@ -693,8 +702,10 @@ void BuildRdt(const ColorAdjustment& color) {
         } else {
             const LabColor lab = AdjustBrightened(p, {L, lattice.A[i], lattice.B[i]}, nullptr);
             L = lab.L;
-            chroma.A[i] = LocateInGrid(lab.a, LabChromaGrid, ChromaUpper);
-            chroma.B[i] = LocateInGrid(lab.b, LabChromaGrid, ChromaUpper);
+            // The lattice's coordinates are finite, and the chroma limit
+            // leaves them within the grid.
+            chroma.A[i] = LocateInGrid<true>(lab.a, LabChromaGrid, ChromaUpper);
+            chroma.B[i] = LocateInGrid<true>(lab.b, LabChromaGrid, ChromaUpper);
         }
         const GridCell cl = contrast ? LocateInGrid<true>(L, LabLightnessGrid, LightnessUpper)
                                      : LocateInGrid(L, LabLightnessGrid, LightnessUpper);
