@@ -283,10 +283,10 @@ inline int FloorNonNegative(double v) {
 // cell. The table gives the cell of floor(v - grid[0]); an index one above
 // it (v - grid[0] rounded up, to nearest or onto the next integer) skips at
 // most the one grid value at that integer, which the comparison undoes.
-template <bool Limited = false, size_t N>
-inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const std::array<int32_t, N>& upper) {
+template <bool Limited = false>
+inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const int32_t* upper) {
     if (!Limited) v = AtMost(AtLeast(v, grid[0]), grid[16]);
-    int u = upper[static_cast<size_t>(NearInteger(v - grid[0]))];
+    int u = upper[NearInteger(v - grid[0])];
     u -= grid[u - 1] > v;
     return {u, (grid[u] - v) / (grid[u] - grid[u - 1])};
 }
@@ -323,9 +323,9 @@ inline DeviceColor LookupInCells(const T* baseTable, GridCell cl, GridCell ca, G
 
 template <typename T, int Stride>
 inline DeviceColor Lookup(const T* baseTable, double L, double a, double b) {
-    return LookupInCells<T, Stride>(baseTable, LocateInGrid(L, LabLightnessGrid, LightnessUpper),
-                                    LocateInGrid(a, LabChromaGrid, ChromaUpper),
-                                    LocateInGrid(b, LabChromaGrid, ChromaUpper));
+    return LookupInCells<T, Stride>(baseTable, LocateInGrid(L, LabLightnessGrid, LightnessUpper.data()),
+                                    LocateInGrid(a, LabChromaGrid, ChromaUpper.data()),
+                                    LocateInGrid(b, LabChromaGrid, ChromaUpper.data()));
 }
 
 int ClampInput(int v) {
@@ -704,11 +704,11 @@ void BuildRdt(const ColorAdjustment& color) {
             L = lab.L;
             // The lattice's coordinates are finite, and the chroma limit
             // leaves them within the grid.
-            chroma.A[i] = LocateInGrid<true>(lab.a, LabChromaGrid, ChromaUpper);
-            chroma.B[i] = LocateInGrid<true>(lab.b, LabChromaGrid, ChromaUpper);
+            chroma.A[i] = LocateInGrid<true>(lab.a, LabChromaGrid, ChromaUpper.data());
+            chroma.B[i] = LocateInGrid<true>(lab.b, LabChromaGrid, ChromaUpper.data());
         }
-        const GridCell cl = contrast ? LocateInGrid<true>(L, LabLightnessGrid, LightnessUpper)
-                                     : LocateInGrid(L, LabLightnessGrid, LightnessUpper);
+        const GridCell cl = contrast ? LocateInGrid<true>(L, LabLightnessGrid, LightnessUpper.data())
+                                     : LocateInGrid(L, LabLightnessGrid, LightnessUpper.data());
         const DeviceColor d = LookupInCells<double, 4>(base, cl, chroma.A[i], chroma.B[i]);
         out[0] = ChannelByte(d.Red);
         out[1] = ChannelByte(d.Green);
