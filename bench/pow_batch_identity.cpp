@@ -1,12 +1,14 @@
-// The power batches against the scalar functions, bit for bit, over every
-// argument the table build can give them and a random spread beyond:
+// The power and quotient batches against the scalar functions and the
+// division, bit for bit, over every argument the table build can give them
+// and a random spread beyond:
 //
 //   pow_batch_identity [RANDOM]
 //
 // The cube roots of X, Y and Z at every lattice node for every balance
 // setting (21^3), the powers of every such lattice's lightness for every
-// brightness exponent, and RANDOM (default 16M) cube roots over [2^-30, 2)
-// and powers of [2^-20, 2^20) for each exponent. Prints the counts; exits 1
+// brightness exponent, every lattice's Z over the white point's, and RANDOM
+// (default 16M) cube roots over [2^-30, 2), powers of [2^-20, 2^20) for each
+// exponent and quotients of [0, 256) by each divisor. Prints the counts; exits 1
 // on any difference. Too long for a test (minutes), run once per change of
 // engine_math.
 #include <cstdint>
@@ -26,6 +28,19 @@ const double Exponents[] = {1.9, 1.8, 1.7, 1.6, 1.5, 1.4, 1.3, 1.2, 1.1, 0.95,
                             0.9, 0.85, 0.8, 0.75, 0.7, 0.65, 0.6, 0.55, 0.5};
 
 long g_compared = 0, g_differ = 0;
+
+constexpr double Divisors[] = {0.8251, 5.0, 6.0, 10.0, 20.0, 30.0};
+
+void CompareQuotients(const double* x, double divisor, int count) {
+    static std::vector<double> batch(Nodes);
+    EngineDivideManyHeld(x, divisor, 1.0L / divisor, batch.data(), count);
+    for (int i = 0; i < count; ++i) {
+        const double quotient = x[i] / divisor;
+        ++g_compared;
+        if (std::memcmp(&quotient, &batch[i], sizeof quotient) != 0 && g_differ++ < 10)
+            std::printf("%a / %a: %a, not %a\n", x[i], divisor, batch[i], quotient);
+    }
+}
 
 void Compare(const double* x, const double* batch, int count, double y) {
     for (int i = 0; i < count; ++i) {
@@ -57,8 +72,10 @@ int main(int argc, char** argv) {
                     const double R = linear[0][i / 289], G = linear[1][i / 17 % 17], B = linear[2][i % 17];
                     t[i] = (0.4361 * R + 0.3851 * G + 0.1431 * B) * 1.0370216737529814;
                     t[Nodes + i] = 0.2225 * R + 0.7169 * G + 0.0606 * B;
-                    t[2 * Nodes + i] = (0.0139 * R + 0.0971 * G + 0.7141 * B) / 0.8251;
+                    x[i] = 0.0139 * R + 0.0971 * G + 0.7141 * B;
+                    t[2 * Nodes + i] = x[i] / 0.8251;
                 }
+                CompareQuotients(x.data(), 0.8251, Nodes);
                 EnginePowOneThirdManyHeld(t.data(), roots.data(), 3 * Nodes);
                 Compare(t.data(), roots.data(), 3 * Nodes, 0.0);
                 int n = 0;
@@ -91,6 +108,13 @@ int main(int argc, char** argv) {
             else
                 EnginePowManyHeld(spread.data(), y, out.data(), Nodes);
             Compare(spread.data(), out.data(), Nodes, y);
+        }
+    }
+    for (double divisor : Divisors) {
+        for (long done = 0; done < random; done += Nodes) {
+            for (double& v : spread)
+                v = std::ldexp(1.0 + static_cast<double>(rng() >> 12) * 0x1p-52, static_cast<int>(rng() % 60) - 52);
+            CompareQuotients(spread.data(), divisor, Nodes);
         }
     }
     std::printf("in all: %ld compared, %ld differ\n", g_compared, g_differ);

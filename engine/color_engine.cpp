@@ -246,6 +246,23 @@ struct KeptChromaCells {
 };
 KeptChromaCells g_chromaCells;
 
+// The lightness cells of the table being built.
+GridCell g_lightnessCells[LatticeNodes];
+
+// 1 when v < 0, else 0, for v that is not -0: on the x87 by the sign of the
+// float it rounds to, not by a comparison through its slow status word. A
+// difference x - y is -0 only for x = -0 and y = 0.
+inline int Negative(double v) {
+#if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
+    const float f = static_cast<float>(v);
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return static_cast<int>(bits >> 31);
+#else
+    return v < 0.0;
+#endif
+}
+
 // An integer k with floor(v) <= k <= floor(v) + 1, for 0 <= v < 2^31. On the
 // x87 a conversion to int switches the rounding mode twice (fldcw, which the
 // Pentium II serialises on); here the held rounding to nearest does it:
@@ -261,18 +278,15 @@ inline int NearInteger(double v) {
 #endif
 }
 
-// floor(v) for 0 <= v < 2^31: v less its nearest integer is exact, and its
-// sign (kept by the float, however small) says whether that was rounded up,
-// without the x87's slow status word.
+// floor(v) for 0 <= v < 2^31 (not -0): v less its nearest integer is exact,
+// and its sign says whether that was rounded up.
 inline int FloorNonNegative(double v) {
 #if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
     constexpr double Shift = 0x1.8p52;
     const double s = v + Shift;
-    const float below = static_cast<float>(v - (s - Shift));
-    uint32_t low, sign;
+    uint32_t low;
     std::memcpy(&low, &s, sizeof low);  // little-endian: the low word
-    std::memcpy(&sign, &below, sizeof sign);
-    return static_cast<int>(low - (sign >> 31));
+    return static_cast<int>(low) - Negative(v - (s - Shift));
 #else
     return static_cast<int>(v);
 #endif
@@ -282,14 +296,74 @@ inline int FloorNonNegative(double v) {
 // index outside the table; Limited: the caller has done so) and finds its
 // cell. The table gives the cell of floor(v - grid[0]); an index one above
 // it (v - grid[0] rounded up, to nearest or onto the next integer) skips at
-// most the one grid value at that integer, which the comparison undoes.
+// most the one grid value at that integer, which the sign of v less it undoes.
+// CellWithNumerator leaves the division for DivideCells: Lower holds grid[u] - v.
+template <bool Limited = false>
+inline GridCell CellWithNumerator(double v, const double (&grid)[LabGridPoints], const int32_t* upper) {
+    if (!Limited) v = AtMost(AtLeast(v, grid[0]), grid[16]) + 0.0;  // -0 becomes 0
+    int u = upper[NearInteger(v - grid[0])];
+    u -= Negative(v - grid[u - 1]);
+    return {u, grid[u] - v};
+}
+
 template <bool Limited = false>
 inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const int32_t* upper) {
-    if (!Limited) v = AtMost(AtLeast(v, grid[0]), grid[16]);
-    int u = upper[NearInteger(v - grid[0])];
-    u -= grid[u - 1] > v;
-    return {u, (grid[u] - v) / (grid[u] - grid[u - 1])};
+    GridCell cell = CellWithNumerator<Limited>(v, grid, upper);
+    cell.Lower /= grid[cell.Upper] - grid[cell.Upper - 1];
+    return cell;
 }
+
+// The cells' lower weights: numerator / (grid[u] - grid[u - 1]), the
+// division's bits. On x86 at the x87's extended precision, a multiplication
+// by the width's reciprocal in the extended format, within 2 units of the
+// product's last place (the reciprocal's rounding and its own), so
+// RoundsWithCertainty gives the correctly rounded quotient: the widths are
+// not powers of two, so no quotient lies on a midpoint between doubles, and
+// numerators are 0 or far above the smallest normal double (a coordinate is
+// that close to a grid value only by being it). The few the test leaves are
+// divided at double precision afterwards.
+#if defined(__i386__) || defined(__x86_64__)
+using Reciprocals = std::array<long double, LabGridPoints>;
+
+constexpr Reciprocals WidthReciprocals(const int (&grid)[LabGridPoints]) {
+    Reciprocals r{};
+    for (int u = 1; u < LabGridPoints; ++u) r[u] = 1.0L / (grid[u] - grid[u - 1]);
+    return r;
+}
+
+constexpr Reciprocals LightnessReciprocals = WidthReciprocals(LightnessGridInt);
+constexpr Reciprocals ChromaReciprocals = WidthReciprocals(ChromaGridInt);
+
+void DivideCells(GridCell* cells, int count, const double (&grid)[LabGridPoints], const Reciprocals& reciprocal) {
+    constexpr int Redo = 1 << 16;  // set in Upper
+    int left = 0;
+    {
+        const ExtendedArithmetic extended;
+        for (int i = 0; i < count; ++i) {
+            GridCell& cell = cells[i];
+            if (!RoundsWithCertainty(cell.Lower * reciprocal[cell.Upper], 2, cell.Lower)) {
+                cell.Upper |= Redo;
+                ++left;
+            }
+        }
+    }
+    for (int i = 0; left > 0 && i < count; ++i) {
+        GridCell& cell = cells[i];
+        if (cell.Upper & Redo) {
+            --left;
+            cell.Upper &= ~Redo;
+            cell.Lower /= grid[cell.Upper] - grid[cell.Upper - 1];
+        }
+    }
+}
+#else
+struct Reciprocals {};
+constexpr Reciprocals LightnessReciprocals{}, ChromaReciprocals{};
+
+void DivideCells(GridCell* cells, int count, const double (&grid)[LabGridPoints], const Reciprocals&) {
+    for (int i = 0; i < count; ++i) cells[i].Lower /= grid[cells[i].Upper] - grid[cells[i].Upper - 1];
+}
+#endif
 
 // Entries of T, Stride values apart (three bytes in a base table, or four
 // doubles in its widened copy); the products and sums are the same doubles.
@@ -616,10 +690,11 @@ void LatticeLabBatched(const double (&linear)[3][RdtGrid], LatticeLab& lattice) 
                 const double R = linear[0][ri], G = linear[1][gi], B = linear[2][bi];
                 lattice.A[i] = (0.4361 * R + 0.3851 * G + 0.1431 * B) * InvWhiteX;
                 lattice.L[i] = 0.2225 * R + 0.7169 * G + 0.0606 * B;
-                lattice.B[i] = (0.0139 * R + 0.0971 * G + 0.7141 * B) / WhiteZ;
+                lattice.B[i] = 0.0139 * R + 0.0971 * G + 0.7141 * B;
             }
         }
     }
+    EngineDivideManyHeld(lattice.B, WhiteZ, 1.0L / WhiteZ, lattice.B, LatticeNodes);
     CompandLattice(lattice.A, lattice.BrightL);
     CompandLattice(lattice.L, lattice.BrightL);
     CompandLattice(lattice.B, lattice.BrightL);
@@ -692,24 +767,34 @@ void BuildRdt(const ColorAdjustment& color) {
     // the previous build and locates the lightness alone.
     KeptChromaCells& chroma = g_chromaCells;
     const bool keptCells = done == 0 && chroma.Valid && chroma.Factor == p.ChromaFactor;
-    uint8_t* out = g_rdt + done * 3;
-    // The contrast curve leaves the lightness within the grid already.
+    // The cells first, their divisions in batches, then the lookups. The
+    // contrast curve leaves the lightness within the grid already; the
+    // lattice's chroma coordinates are finite, and the chroma limit leaves
+    // them within the grid.
     const bool contrast = p.ContrastBlend != 1.0;
-    for (int i = done; i < LatticeNodes; ++i, out += 3) {
+    GridCell* lightness = g_lightnessCells;
+    for (int i = done; i < LatticeNodes; ++i) {
         double L = lattice.BrightL[i];
         if (keptCells) {
             if (contrast) L = ContrastCurve(L, p.ContrastBlend);
         } else {
             const LabColor lab = AdjustBrightened(p, {L, lattice.A[i], lattice.B[i]}, nullptr);
             L = lab.L;
-            // The lattice's coordinates are finite, and the chroma limit
-            // leaves them within the grid.
-            chroma.A[i] = LocateInGrid<true>(lab.a, LabChromaGrid, ChromaUpper.data());
-            chroma.B[i] = LocateInGrid<true>(lab.b, LabChromaGrid, ChromaUpper.data());
+            chroma.A[i] = CellWithNumerator<true>(lab.a, LabChromaGrid, ChromaUpper.data());
+            chroma.B[i] = CellWithNumerator<true>(lab.b, LabChromaGrid, ChromaUpper.data());
         }
-        const GridCell cl = contrast ? LocateInGrid<true>(L, LabLightnessGrid, LightnessUpper.data())
-                                     : LocateInGrid(L, LabLightnessGrid, LightnessUpper.data());
-        const DeviceColor d = LookupInCells<double, 4>(base, cl, chroma.A[i], chroma.B[i]);
+        lightness[i] = contrast ? CellWithNumerator<true>(L, LabLightnessGrid, LightnessUpper.data())
+                                : CellWithNumerator(L, LabLightnessGrid, LightnessUpper.data());
+    }
+    const int count = LatticeNodes - done;
+    DivideCells(lightness + done, count, LabLightnessGrid, LightnessReciprocals);
+    if (!keptCells) {
+        DivideCells(chroma.A + done, count, LabChromaGrid, ChromaReciprocals);
+        DivideCells(chroma.B + done, count, LabChromaGrid, ChromaReciprocals);
+    }
+    uint8_t* out = g_rdt + done * 3;
+    for (int i = done; i < LatticeNodes; ++i, out += 3) {
+        const DeviceColor d = LookupInCells<double, 4>(base, lightness[i], chroma.A[i], chroma.B[i]);
         out[0] = ChannelByte(d.Red);
         out[1] = ChannelByte(d.Green);
         out[2] = ChannelByte(d.Blue);

@@ -379,44 +379,6 @@ __attribute__((target("avx2"))) int EnginePowOneThirdFourAvx2(const double* in, 
 #if defined(__i386__) || defined(__x86_64__)
 namespace {
 
-// The batches run the x87 at 64-bit precision (long double is its extended
-// format on every x86 build), rounding to nearest with every exception
-// masked; the caller's control word comes back, the flags raised meanwhile
-// cleared, as EngineArithmetic does.
-class ExtendedArithmetic {
-public:
-    ExtendedArithmetic() {
-        __asm__ __volatile__("fnstcw %0" : "=m"(m_saved));
-        const unsigned short wanted = static_cast<unsigned short>((m_saved & ~0x0F00u) | 0x033Fu);
-        __asm__ __volatile__("fldcw %0" : : "m"(wanted) : "memory");
-    }
-    ~ExtendedArithmetic() { __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(m_saved) : "memory"); }
-    ExtendedArithmetic(const ExtendedArithmetic&) = delete;
-    ExtendedArithmetic& operator=(const ExtendedArithmetic&) = delete;
-
-private:
-    unsigned short m_saved;
-};
-
-// v rounded to a double by the store itself (a cast may stay in a register).
-inline double StoredAsDouble(long double v) {
-    double d;
-    __asm__("fstl %0" : "=m"(d) : "t"(v));
-    return d;
-}
-
-// Ziv's test on the extended significand: the exact value is within slack
-// + 1 of res's last places (of 64 bits), and the double nearest to res is
-// the correctly rounded value unless its 11 low bits lie within slack of a
-// midpoint between two doubles, 0x400.
-inline bool RoundsWithCertainty(long double res, uint32_t slack, double& out) {
-    uint32_t low;
-    std::memcpy(&low, &res, sizeof low);  // the significand's low word
-    if ((low & 0x7FFu) - (0x400u - slack) <= 2 * slack) return false;
-    out = StoredAsDouble(res);
-    return true;
-}
-
 // The scales of ThirdScales for x in [2^E, 2^(E+1)), E = -30..0, index E + 30.
 constexpr int WideScaleLowest = -30;
 
@@ -597,6 +559,14 @@ void EnginePowManyHeld(const double* x, double y, double* out, int count) {
     const SplitExponent split = Split18(y);
     Batch(x, out, count, [&split](const double* v, double& r) { return PowExtended(v, split, r); }, slow);
 }
+
+// The quotient by the reciprocal is within 2 units of its last place (the
+// reciprocal's rounding and the product's).
+void EngineDivideManyHeld(const double* x, double divisor, long double reciprocal, double* out, int count) {
+    Batch(x, out, count,
+          [reciprocal](const double* v, double& r) { return RoundsWithCertainty(*v * reciprocal, 2, r); },
+          [divisor](double v) { return v / divisor; });
+}
 #else
 void EnginePowOneThirdManyHeld(const double* x, double* out, int count) {
     for (int i = 0; i < count; ++i) out[i] = EnginePowOneThirdHeld(x[i]);
@@ -604,6 +574,10 @@ void EnginePowOneThirdManyHeld(const double* x, double* out, int count) {
 
 void EnginePowManyHeld(const double* x, double y, double* out, int count) {
     for (int i = 0; i < count; ++i) out[i] = EnginePowHeld(x[i], y);
+}
+
+void EngineDivideManyHeld(const double* x, double divisor, long double, double* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = x[i] / divisor;
 }
 #endif
 

@@ -32,6 +32,13 @@ double EnginePowOneThirdHeld(double x);
 void EnginePowOneThirdManyHeld(const double* x, double* out, int count);
 void EnginePowManyHeld(const double* x, double y, double* out, int count);
 
+// out[n] = x[n] / divisor, the same bits, the same way: a multiplication by
+// `reciprocal`, 1 / divisor rounded to the x87's extended format (a constant
+// expression of long doubles gives it). For divisors that are not powers of
+// two, so that no quotient lies on a midpoint between doubles, and quotients
+// in the normal range.
+void EngineDivideManyHeld(const double* x, double divisor, long double reciprocal, double* out, int count);
+
 #if defined(__x86_64__)
 // The same for four values at once with AVX2 (the caller checks that the
 // processor has it): the very operations in vector lanes. Returns a mask of
@@ -59,3 +66,42 @@ private:
     unsigned m_saved;
     bool m_changed;
 };
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <cstdint>
+#include <cstring>
+
+// For the engine's batches: while held, the x87 computes at 64-bit precision
+// (long double is its extended format on every x86 build), rounding to
+// nearest with every exception masked; the caller's control word comes back,
+// the flags raised meanwhile cleared, as EngineArithmetic does. Its results
+// reach doubles only through RoundsWithCertainty.
+class ExtendedArithmetic {
+public:
+    ExtendedArithmetic() {
+        __asm__ __volatile__("fnstcw %0" : "=m"(m_saved));
+        const unsigned short wanted = static_cast<unsigned short>((m_saved & ~0x0F00u) | 0x033Fu);
+        __asm__ __volatile__("fldcw %0" : : "m"(wanted) : "memory");
+    }
+    ~ExtendedArithmetic() { __asm__ __volatile__("fnclex\n\tfldcw %0" : : "m"(m_saved) : "memory"); }
+    ExtendedArithmetic(const ExtendedArithmetic&) = delete;
+    ExtendedArithmetic& operator=(const ExtendedArithmetic&) = delete;
+
+private:
+    unsigned short m_saved;
+};
+
+// Ziv's test on an extended result: when the exact value lies less than
+// slack + 1 units of res's last (64th) place from res, the double nearest to
+// res is the correctly rounded value unless res's 11 low bits lie within
+// slack of a midpoint between two doubles, 0x400. Then out is that double (rounded by
+// the store itself: a cast may stay in a register); else false. For results
+// in the normal range of doubles.
+inline bool RoundsWithCertainty(long double res, uint32_t slack, double& out) {
+    uint32_t low;
+    std::memcpy(&low, &res, sizeof low);  // the significand's low word
+    if ((low & 0x7FFu) - (0x400u - slack) <= 2 * slack) return false;
+    __asm__("fstpl %0" : "=m"(out) : "t"(res) : "st");
+    return true;
+}
+#endif

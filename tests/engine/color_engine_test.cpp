@@ -225,6 +225,14 @@ TEST(EnginePow, BatchesGiveTheScalarBits) {
         for (size_t i = 0; i < powers.size(); ++i)
             ASSERT_TRUE(same(powers[i], EnginePowHeld(lightness[i], y))) << std::hexfloat << lightness[i] << " ^ " << y;
     }
+    // The divisors of the build: the white point's Z and the grids' cell widths.
+    for (double divisor : {0.8251, 5.0, 6.0, 10.0, 20.0, 30.0}) {
+        std::vector<double> quotients(roots.size());
+        for (double& v : roots) v = std::fabs(v) * divisor * 0.3;  // numerators on both sides of the divisor
+        EngineDivideManyHeld(roots.data(), divisor, 1.0L / divisor, quotients.data(), static_cast<int>(roots.size()));
+        for (size_t i = 0; i < roots.size(); ++i)
+            ASSERT_TRUE(same(quotients[i], roots[i] / divisor)) << std::hexfloat << roots[i] << " / " << divisor;
+    }
 #if defined(__i386__) || defined(__x86_64__)
     __asm__ __volatile__("fnstcw %0" : "=m"(after));
 #endif
