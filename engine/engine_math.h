@@ -94,9 +94,9 @@ private:
 // Ziv's test on an extended result: when the exact value lies less than
 // slack + 1 units of res's last (64th) place from res, the double nearest to
 // res is the correctly rounded value unless res's 11 low bits lie within
-// slack of a midpoint between two doubles, 0x400. Then out is that double (rounded by
-// the store itself: a cast may stay in a register); else false. For results
-// in the normal range of doubles.
+// slack of a midpoint between two doubles, 0x400. Then out is that double
+// (rounded by the store itself: a cast may stay in a register); else false.
+// For results in the normal range of doubles.
 inline bool RoundsWithCertainty(long double res, uint32_t slack, double& out) {
     uint32_t low;
     std::memcpy(&low, &res, sizeof low);  // the significand's low word
