@@ -147,7 +147,7 @@ const Operation Operations[] = {
      MapPreview<MapKernel::Mmx>},
     {"map_preview_int", [] { BuildRdt(Before); }, MapPreview<MapKernel::Scalar>},
     // A table for the printer: nothing of the last build carries over.
-    {"make_rdt", [] { BuildRdt(With(Before, &ColorAdjustment::MagentaGreen, 3)); },
+    {"make_rdt", [] { BuildRdt(With(With(Before, &ColorAdjustment::MagentaGreen, 3), &ColorAdjustment::YellowBlue, -2)); },
      [] {
          const ColorAdjustment c = With(Before, &ColorAdjustment::Bright, 3);
          MakeRdt(&c, g_out);

@@ -236,11 +236,14 @@ struct GridCell {
     double Lower;  // weight of the lower node
 };
 
-// The cells of each node's chroma coordinates in the last table built, and
-// the saturation they were found for.
+// The cells of each node's chroma coordinates in the last table built, the
+// saturation they were found for, and the rest that table was built with.
 struct KeptChromaCells {
     bool Valid = false;
     double Factor = 0.0;
+    double Contrast = 0.0;
+    double Exponent = 0.0;
+    const uint8_t* Base = nullptr;
     GridCell A[LatticeNodes];
     GridCell B[LatticeNodes];
 };
@@ -666,27 +669,51 @@ namespace {
 // LabCompand of every t[i], the cube roots in one batch through root.
 // The lattice's t are never negative, so their bits compare as integers (on
 // the x87 a comparison of doubles goes through its slow status word).
-void CompandLattice(double* t, double* root) {
-    EnginePowOneThirdManyHeld(t, root, LatticeNodes);
+void CompandLattice(double* t, double* root, int count) {
+    EnginePowOneThirdManyHeld(t, root, count);
     constexpr double Limit = 0.008856;
     uint64_t limit;
     std::memcpy(&limit, &Limit, sizeof limit);
-    for (int i = 0; i < LatticeNodes; ++i) {
+    for (int i = 0; i < count; ++i) {
         uint64_t bits;
         std::memcpy(&bits, &t[i], sizeof bits);
         t[i] = bits > limit ? root[i] : 7.787 * t[i] + 0.13793103448275862;
     }
 }
 
-// Steps 2 and 3 for the whole lattice, the operations of LinearToLab node by
-// node, with the cube roots of each coordinate in one batch: X, Y and Z and
-// then fx, fy and fz are kept in A, L and B, BrightL (which a new lattice
-// invalidates) holds the roots meanwhile.
-void LatticeLabBatched(const double (&linear)[3][RdtGrid], LatticeLab& lattice) {
+// A color-balance slider moves one gamma. The nodes at 0 on that channel's
+// axis have the linear value 0 whatever the gamma, so they keep their
+// L*a*b*, and with the other values unchanged their cells and bytes: such a
+// rebuild goes over the other nodes only. ForNodesOff calls f(begin, end)
+// for the runs of nodes off that plane (all nodes for axis -1).
+template <typename F>
+void ForNodesOff(int axis, const F& f) {
+    constexpr int Plane = RdtGrid * RdtGrid;
+    switch (axis) {
+    case 0:
+        f(Plane, LatticeNodes);
+        break;
+    case 1:
+        for (int n = 0; n < LatticeNodes; n += Plane) f(n + RdtGrid, n + Plane);
+        break;
+    case 2:
+        for (int n = 0; n < LatticeNodes; n += RdtGrid) f(n + 1, n + RdtGrid);
+        break;
+    default:
+        f(0, LatticeNodes);
+    }
+}
+
+// Steps 2 and 3 for the lattice's nodes off the kept plane, the operations
+// of LinearToLab node by node, with the cube roots of each coordinate in
+// batches: X, Y and Z and then fx, fy and fz are kept in A, L and B,
+// BrightL (which a new lattice invalidates there) holds the roots meanwhile.
+void LatticeLabBatched(const double (&linear)[3][RdtGrid], LatticeLab& lattice, int keptAxis) {
     int i = 0;
     for (int ri = 0; ri < RdtGrid; ++ri) {
         for (int gi = 0; gi < RdtGrid; ++gi) {
             for (int bi = 0; bi < RdtGrid; ++bi, ++i) {
+                if ((keptAxis == 0 && ri == 0) || (keptAxis == 1 && gi == 0) || (keptAxis == 2 && bi == 0)) continue;
                 const double R = linear[0][ri], G = linear[1][gi], B = linear[2][bi];
                 lattice.A[i] = (0.4361 * R + 0.3851 * G + 0.1431 * B) * InvWhiteX;
                 lattice.L[i] = 0.2225 * R + 0.7169 * G + 0.0606 * B;
@@ -694,86 +721,47 @@ void LatticeLabBatched(const double (&linear)[3][RdtGrid], LatticeLab& lattice) 
             }
         }
     }
-    EngineDivideManyHeld(lattice.B, WhiteZ, 1.0L / WhiteZ, lattice.B, LatticeNodes);
-    CompandLattice(lattice.A, lattice.BrightL);
-    CompandLattice(lattice.L, lattice.BrightL);
-    CompandLattice(lattice.B, lattice.BrightL);
-    for (i = 0; i < LatticeNodes; ++i) {
-        const double fy = lattice.L[i];
-        lattice.L[i] = 116.0 * fy - 16.0;
-        lattice.A[i] = 500.0 * (lattice.A[i] - fy);
-        lattice.B[i] = 200.0 * (fy - lattice.B[i]);
-    }
+    ForNodesOff(keptAxis, [&lattice](int begin, int end) {
+        const int count = end - begin;
+        EngineDivideManyHeld(lattice.B + begin, WhiteZ, lattice.B + begin, count);
+        CompandLattice(lattice.A + begin, lattice.BrightL + begin, count);
+        CompandLattice(lattice.L + begin, lattice.BrightL + begin, count);
+        CompandLattice(lattice.B + begin, lattice.BrightL + begin, count);
+        for (int n = begin; n < end; ++n) {
+            const double fy = lattice.L[n];
+            lattice.L[n] = 116.0 * fy - 16.0;
+            lattice.A[n] = 500.0 * (lattice.A[n] - fy);
+            lattice.B[n] = 200.0 * (fy - lattice.B[n]);
+        }
+    });
 }
 
-// Brighten of every lattice lightness, the powers in one batch.
-void BrightenLattice(double exponent, LatticeLab& lattice) {
-    double* const bright = lattice.BrightL;
-    if (exponent == 1.0) {
-        std::memcpy(bright, lattice.L, sizeof lattice.BrightL);
-        return;
-    }
-    for (int i = 0; i < LatticeNodes; ++i) bright[i] = lattice.L[i] > 0.0 ? lattice.L[i] * 0.01 : 1.0;
-    EnginePowManyHeld(bright, exponent, bright, LatticeNodes);
-    for (int i = 0; i < LatticeNodes; ++i) bright[i] = lattice.L[i] > 0.0 ? 100.0 * bright[i] : 0.0;
+// Brighten of the lattice lightness off the kept plane, the powers in batches.
+void BrightenLattice(double exponent, LatticeLab& lattice, int keptAxis) {
+    ForNodesOff(keptAxis, [exponent, &lattice](int begin, int end) {
+        const double* L = lattice.L;
+        double* const bright = lattice.BrightL;
+        if (exponent == 1.0) {
+            std::memcpy(bright + begin, L + begin, (end - begin) * sizeof *bright);
+            return;
+        }
+        for (int i = begin; i < end; ++i) bright[i] = L[i] > 0.0 ? L[i] * 0.01 : 1.0;
+        EnginePowManyHeld(bright + begin, exponent, bright + begin, end - begin);
+        for (int i = begin; i < end; ++i) bright[i] = L[i] > 0.0 ? 100.0 * bright[i] : 0.0;
+    });
 }
 
-}  // namespace
-
-void BuildRdt(const ColorAdjustment& color) {
-    const EngineArithmetic arithmetic;
-    PrepareAdjustment(color);
-    const AdjustmentParameters& p = g_parameters;
-
-    LatticeLab& lattice = g_latticeLab;
-    if (!lattice.Valid || lattice.Gamma[0] != p.GammaRed || lattice.Gamma[1] != p.GammaGreen ||
-        lattice.Gamma[2] != p.GammaBlue) {
-        // Each channel takes only the 17 lattice values, so its linearisation
-        // is computed once per value instead of once per node.
-        double linear[3][RdtGrid];
-        for (int n = 0; n < RdtGrid; ++n) {
-            linear[0][n] = Linearise(n * 16, p.GammaRed);
-            linear[1][n] = Linearise(n * 16, p.GammaGreen);
-            linear[2][n] = Linearise(n * 16, p.GammaBlue);
-        }
-#if QV_X86
-        if (UseVectorBuild()) {
-            LatticeLabAvx2(linear, lattice);
-        } else
-#endif
-        {
-            LatticeLabBatched(linear, lattice);
-        }
-        lattice.Gamma[0] = p.GammaRed;
-        lattice.Gamma[1] = p.GammaGreen;
-        lattice.Gamma[2] = p.GammaBlue;
-        lattice.Valid = true;
-        lattice.BrightValid = false;
-        g_chromaCells.Valid = false;
-    }
-    if (!lattice.BrightValid || lattice.Exponent != p.LightnessExponent) {
-        BrightenLattice(p.LightnessExponent, lattice);
-        lattice.Exponent = p.LightnessExponent;
-        lattice.BrightValid = true;
-    }
-
-    const double* base = WidenedBaseTable(p.BaseColorTable);
-    int done = 0;
-#if QV_X86
-    if (UseVectorBuild()) done = AdjustAndLookupAvx2(p, lattice, base, g_rdt);
-#endif
-    // The chroma coordinates and their cells depend on the lattice and the
-    // saturation only: a rebuild for contrast or brightness takes them from
-    // the previous build and locates the lightness alone.
+// Steps 5 to 7 and the lookup for nodes [begin, end): the cells first, their
+// divisions in batches, then the lookups. With keptCells the chroma cells
+// are those of the last build. The contrast curve leaves the lightness
+// within the grid already; the lattice's chroma coordinates are finite, and
+// the chroma limit leaves them within the grid.
+void AdjustAndLookUp(const AdjustmentParameters& p, const LatticeLab& lattice, const double* base, bool keptCells,
+                     int begin, int end) {
     KeptChromaCells& chroma = g_chromaCells;
-    const bool keptCells = done == 0 && chroma.Valid && chroma.Factor == p.ChromaFactor;
-    // The cells first, their divisions in batches, then the lookups. The
-    // contrast curve leaves the lightness within the grid already; the
-    // lattice's chroma coordinates are finite, and the chroma limit leaves
-    // them within the grid.
     const bool contrast = p.ContrastBlend != 1.0;
     GridCell* lightness = g_lightnessCells;
-    for (int i = done; i < LatticeNodes; ++i) {
+    for (int i = begin; i < end; ++i) {
         double L = lattice.BrightL[i];
         if (keptCells) {
             if (contrast) L = ContrastCurve(L, p.ContrastBlend);
@@ -786,21 +774,92 @@ void BuildRdt(const ColorAdjustment& color) {
         lightness[i] = contrast ? CellWithNumerator<true>(L, LabLightnessGrid, LightnessUpper.data())
                                 : CellWithNumerator(L, LabLightnessGrid, LightnessUpper.data());
     }
-    const int count = LatticeNodes - done;
-    DivideCells(lightness + done, count, LabLightnessGrid, LightnessReciprocals);
+    const int count = end - begin;
+    DivideCells(lightness + begin, count, LabLightnessGrid, LightnessReciprocals);
     if (!keptCells) {
-        DivideCells(chroma.A + done, count, LabChromaGrid, ChromaReciprocals);
-        DivideCells(chroma.B + done, count, LabChromaGrid, ChromaReciprocals);
+        DivideCells(chroma.A + begin, count, LabChromaGrid, ChromaReciprocals);
+        DivideCells(chroma.B + begin, count, LabChromaGrid, ChromaReciprocals);
     }
-    uint8_t* out = g_rdt + done * 3;
-    for (int i = done; i < LatticeNodes; ++i, out += 3) {
+    uint8_t* out = g_rdt + begin * 3;
+    for (int i = begin; i < end; ++i, out += 3) {
         const DeviceColor d = LookupInCells<double, 4>(base, lightness[i], chroma.A[i], chroma.B[i]);
         out[0] = ChannelByte(d.Red);
         out[1] = ChannelByte(d.Green);
         out[2] = ChannelByte(d.Blue);
     }
+}
+
+}  // namespace
+
+void BuildRdt(const ColorAdjustment& color) {
+    const EngineArithmetic arithmetic;
+    PrepareAdjustment(color);
+    const AdjustmentParameters& p = g_parameters;
+    const double gamma[3] = {p.GammaRed, p.GammaGreen, p.GammaBlue};
+#if QV_X86
+    const bool vector = UseVectorBuild();
+#else
+    constexpr bool vector = false;
+#endif
+
+    LatticeLab& lattice = g_latticeLab;
+    KeptChromaCells& chroma = g_chromaCells;
+    const bool brightKept = lattice.BrightValid && lattice.Exponent == p.LightnessExponent;
+    bool latticeMoved = !lattice.Valid;
+    int keptAxis = -1;  // the plane of nodes that keep their L*a*b*, if one gamma moved
+    for (int c = 0; c < 3; ++c) {
+        if (lattice.Valid && lattice.Gamma[c] != gamma[c]) {
+            keptAxis = latticeMoved ? -1 : c;
+            latticeMoved = true;
+        }
+    }
+    if (vector) keptAxis = -1;
+    if (latticeMoved) {
+        // Each channel takes only the 17 lattice values, so its linearisation
+        // is computed once per value instead of once per node.
+        double linear[3][RdtGrid];
+        for (int n = 0; n < RdtGrid; ++n) {
+            for (int c = 0; c < 3; ++c) linear[c][n] = Linearise(n * 16, gamma[c]);
+        }
+#if QV_X86
+        if (vector) {
+            LatticeLabAvx2(linear, lattice);
+        } else
+#endif
+        {
+            LatticeLabBatched(linear, lattice, keptAxis);
+        }
+        for (int c = 0; c < 3; ++c) lattice.Gamma[c] = gamma[c];
+        lattice.Valid = true;
+    }
+    if (!brightKept || latticeMoved) {
+        BrightenLattice(p.LightnessExponent, lattice, brightKept ? keptAxis : -1);
+        lattice.Exponent = p.LightnessExponent;
+        lattice.BrightValid = true;
+    }
+
+    const double* base = WidenedBaseTable(p.BaseColorTable);
+    int done = 0;
+#if QV_X86
+    if (vector) done = AdjustAndLookupAvx2(p, lattice, base, g_rdt);
+#endif
+    // The chroma coordinates and their cells depend on the lattice and the
+    // saturation only: a rebuild for contrast or brightness takes them from
+    // the previous build and locates the lightness alone. A rebuild for one
+    // gamma leaves the nodes on the kept plane as the previous build made
+    // them, when everything else is as it was.
+    const bool sameRest = done == 0 && chroma.Valid && chroma.Factor == p.ChromaFactor;
+    if (sameRest && keptAxis >= 0 && chroma.Contrast == p.ContrastBlend && chroma.Exponent == p.LightnessExponent &&
+        chroma.Base == p.BaseColorTable) {
+        ForNodesOff(keptAxis, [&](int begin, int end) { AdjustAndLookUp(p, lattice, base, false, begin, end); });
+    } else {
+        AdjustAndLookUp(p, lattice, base, sameRest && !latticeMoved, done, LatticeNodes);
+    }
     chroma.Valid = done == 0;
     chroma.Factor = p.ChromaFactor;
+    chroma.Contrast = p.ContrastBlend;
+    chroma.Exponent = p.LightnessExponent;
+    chroma.Base = p.BaseColorTable;
 }
 
 void LookupToBytes(const uint8_t* baseTable, const LabColor* lab, uint8_t* out, size_t count) {

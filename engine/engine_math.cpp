@@ -561,8 +561,15 @@ void EnginePowManyHeld(const double* x, double y, double* out, int count) {
 }
 
 // The quotient by the reciprocal is within 2 units of its last place (the
-// reciprocal's rounding and the product's).
-void EngineDivideManyHeld(const double* x, double divisor, long double reciprocal, double* out, int count) {
+// reciprocal's rounding and the product's). The reciprocal is divided at
+// extended precision by an instruction of its own: a compiler may move plain
+// arithmetic across the precision switch.
+void EngineDivideManyHeld(const double* x, double divisor, double* out, int count) {
+    long double reciprocal;
+    {
+        const ExtendedArithmetic extended;
+        __asm__ __volatile__("fld1\n\tfdivl %1" : "=t"(reciprocal) : "m"(divisor));
+    }
     Batch(x, out, count,
           [reciprocal](const double* v, double& r) { return RoundsWithCertainty(*v * reciprocal, 2, r); },
           [divisor](double v) { return v / divisor; });
@@ -576,7 +583,7 @@ void EnginePowManyHeld(const double* x, double y, double* out, int count) {
     for (int i = 0; i < count; ++i) out[i] = EnginePowHeld(x[i], y);
 }
 
-void EngineDivideManyHeld(const double* x, double divisor, long double, double* out, int count) {
+void EngineDivideManyHeld(const double* x, double divisor, double* out, int count) {
     for (int i = 0; i < count; ++i) out[i] = x[i] / divisor;
 }
 #endif

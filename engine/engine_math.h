@@ -33,11 +33,10 @@ void EnginePowOneThirdManyHeld(const double* x, double* out, int count);
 void EnginePowManyHeld(const double* x, double y, double* out, int count);
 
 // out[n] = x[n] / divisor, the same bits, the same way: a multiplication by
-// `reciprocal`, 1 / divisor rounded to the x87's extended format (a constant
-// expression of long doubles gives it). For divisors that are not powers of
-// two, so that no quotient lies on a midpoint between doubles, and quotients
-// in the normal range.
-void EngineDivideManyHeld(const double* x, double divisor, long double reciprocal, double* out, int count);
+// the reciprocal in the x87's extended format. For divisors that are not
+// powers of two, so that no quotient lies on a midpoint between doubles, and
+// quotients in the normal range.
+void EngineDivideManyHeld(const double* x, double divisor, double* out, int count);
 
 #if defined(__x86_64__)
 // The same for four values at once with AVX2 (the caller checks that the
