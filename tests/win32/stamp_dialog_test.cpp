@@ -47,12 +47,7 @@ Preview ReadPreview(HWND dialog) {
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&p.Area), 2);
     const int w = p.Area.right - p.Area.left, h = p.Area.bottom - p.Area.top;
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HDC dc = GetDC(dialog);
     HDC memory = CreateCompatibleDC(dc);
