@@ -471,8 +471,8 @@ void MakePixelCells(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_
 // MapCells::MaxColors), in order of appearance, and per pixel its index in
 // `colors`: how many pixels got one, all of them unless there are more
 // colors than `limit` or, once a quarter of the pixels are seen, more than
-// seven in eight of them (a photograph's noise, which would fill the table
-// only to be dropped). A cell word stands for one color; the words are found
+// seven in eight of those (noise, which would fill the table only to be
+// dropped). A cell word stands for one color; the words are found
 // through an open-addressed table, at most half full, of their indices plus
 // one (0: free), slotted by Fibonacci hashing.
 size_t FindColors(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height, size_t limit,
@@ -693,7 +693,7 @@ void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst
     if (cells.width_ != width || cells.height_ != height) {
         cells.Clear();
         try {
-            const size_t limit = std::min(pixels - pixels / 4, MapCells::MaxColors);
+            const size_t limit = std::min(pixels - pixels / 8, MapCells::MaxColors);
             if (MakeCells(src, srcStride, width, height, limit, cells.cells_, cells.colors_))
                 cells.mapped_.resize(cells.cells_.size());
         } catch (const std::bad_alloc&) {

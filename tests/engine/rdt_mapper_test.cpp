@@ -173,12 +173,12 @@ TEST_P(MapperKernel, RowsWithPaddingOddWidthsNegativeStrideAndInPlace) {
     std::mt19937 rng(3);
     MapCells cells;
     // Random pixels (colors 0: every one distinct, so a cell a pixel), or
-    // pixels of that many random colors, the first eight two by two: the
-    // cells keep each color once up to three colors in four pixels (15 of
-    // 20), not above (21 of 25, found out at the 23rd pixel).
+    // pixels of that many random colors, the first 18 two by two: the cells
+    // keep each color once up to seven colors in eight pixels (70 of 80),
+    // not above (76 of 85, found out at the last pixel).
     const struct {
         size_t Width, Colors;
-    } pictures[] = {{1, 0}, {7, 0}, {8, 0}, {13, 0}, {31, 0}, {100, 0}, {4, 15}, {5, 21}, {64, 7}, {99, 1}};
+    } pictures[] = {{1, 0}, {7, 0}, {8, 0}, {13, 0}, {31, 0}, {100, 0}, {16, 70}, {17, 76}, {64, 7}, {99, 1}};
     for (const auto& picture : pictures) {
         const size_t width = picture.Width, height = 5;
         const ptrdiff_t stride = static_cast<ptrdiff_t>((width * 3 + 3) & ~size_t{3});  // DIB rows: 4-byte multiple
@@ -188,7 +188,7 @@ TEST_P(MapperKernel, RowsWithPaddingOddWidthsNegativeStrideAndInPlace) {
         for (uint8_t& v : palette) v = static_cast<uint8_t>(rng());
         for (size_t i = 0; i < width * height && picture.Colors != 0; ++i)
             std::memcpy(&image[(height - 1 - i / width) * stride + i % width * 3],  // in the order mapped below
-                        &palette[(i < 8 ? i / 2 : i - 4) % picture.Colors * 3], 3);
+                        &palette[(i < 18 ? i / 2 : i - 9) % picture.Colors * 3], 3);
         const uint8_t guard = image.back();
 
         std::vector<uint8_t> expected = image;
