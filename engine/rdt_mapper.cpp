@@ -1,5 +1,6 @@
 #include "engine/rdt_mapper.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
@@ -144,9 +145,11 @@ void MapRowFpu(const uint8_t*, const void* prepared, const uint8_t* src, uint8_t
     }
 }
 
-// A row of blue-first pixels from their kept cells (MapCells).
+// Blue-first pixels from their kept cells (MapCells), Step bytes apart: a
+// row (3) or the colors of a picture (4).
+template <size_t Step>
 void MapCellsFpu(const float* table, const uint32_t* cells, uint8_t* dst, size_t pixels) {
-    for (size_t i = 0; i < pixels; ++i, ++cells, dst += 3) {
+    for (size_t i = 0; i < pixels; ++i, ++cells, dst += Step) {
         const uint32_t v = *cells;
         const FpuCorners& w = FpuGreenBlue[v & 255u];
         FpuPixel<-1>(table + (v >> 12), FpuRed[(v >> 8) & 15u], w, dst + 2);
@@ -277,18 +280,20 @@ __attribute__((target("mmx"))) inline uint32_t MmxCell(const __m64* table, uint3
     return MmxPixel(table + (c >> 12), MmxRed[(c >> 8) & 15u], MmxGreenBlue[c & 255u]);
 }
 
-// A row of blue-first pixels from their kept cells (MapCells). Each pixel's
-// four bytes go out whole but the last one's: the fourth is the next pixel's
-// first, written after it, and the source is not read again.
+// Blue-first pixels from their kept cells (MapCells), Step bytes apart: a
+// row (3) or the colors of a picture (4). Each pixel's four bytes go out
+// whole but a row's last one's: the fourth is the next pixel's first,
+// written after it, and the source is not read again.
+template <size_t Step>
 __attribute__((target("mmx"))) void MapCellsMmx(const __m64* table, const uint32_t* cells, uint8_t* dst,
                                                 size_t pixels) {
     if (pixels == 0) return;
-    for (const uint32_t* last = cells + pixels - 1; cells != last; ++cells, dst += 3) {
+    for (const uint32_t* last = cells + pixels - 1; cells != last; ++cells, dst += Step) {
         const uint32_t v = MmxCell(table, *cells);
         std::memcpy(dst, &v, 4);
     }
     const uint32_t v = MmxCell(table, *cells);
-    std::memcpy(dst, &v, 3);
+    std::memcpy(dst, &v, Step);
     _mm_empty();
 }
 
@@ -448,6 +453,100 @@ __attribute__((target("avx2"))) void MapRowAvx2(const uint8_t* table, const void
 
 #endif  // QV_X86
 
+inline uint32_t PixelCell(const uint8_t* p) {
+    const unsigned r = p[2], g = p[1], b = p[0];
+    return CellNode(r, g, b) << 12 | (r & 15u) << 8 | (g & 15u) << 4 | (b & 15u);
+}
+
+// The cells of the pixels from the first-th on, one a pixel.
+void MakePixelCells(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height, size_t first,
+                    uint32_t* c) {
+    src += static_cast<ptrdiff_t>(first / width) * srcStride;
+    for (size_t y = first / width, x = first % width; y < height; ++y, x = 0, src += srcStride) {
+        for (const uint8_t* p = src + 3 * x; x < width; ++x, p += 3) *c++ = PixelCell(p);
+    }
+}
+
+// Each distinct color's cell once in `cells` (sized `limit`, at most
+// MapCells::MaxColors), in order of appearance, and per pixel its index in
+// `colors`: how many pixels got one, all of them unless there are more
+// colors than `limit` or, once a quarter of the pixels are seen, more than
+// seven in eight of those (noise, which would fill the table only to be
+// dropped). A cell word stands for one color; the words are found
+// through an open-addressed table, at most half full, of their indices plus
+// one (0: free), slotted by Fibonacci hashing.
+size_t FindColors(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height, size_t limit,
+                  uint32_t* cells, uint16_t* colors, size_t& count) {
+    unsigned bits = 1;
+    while ((size_t{1} << bits) < 2 * limit) ++bits;
+    std::vector<uint16_t> slots(size_t{1} << bits);
+    const uint32_t mask = (uint32_t{1} << bits) - 1;
+    const unsigned shift = 32 - bits;
+    const size_t pixels = width * height;
+    uint16_t* at = colors;
+    count = 0;
+    for (size_t y = 0; y < height; ++y, src += srcStride) {
+        const uint8_t* p = src;
+        for (size_t x = 0; x < width; ++x, p += 3, ++at) {
+            const uint32_t v = PixelCell(p);
+            for (uint32_t s = (v * 0x9E3779B1u) >> shift;; s = (s + 1) & mask) {
+                const unsigned k = slots[s];
+                if (k == 0) {
+                    if (count == limit) return static_cast<size_t>(at - colors);
+                    cells[count] = v;
+                    slots[s] = static_cast<uint16_t>(++count);
+                    *at = static_cast<uint16_t>(count - 1);
+                    break;
+                }
+                if (cells[k - 1] == v) {
+                    *at = static_cast<uint16_t>(k - 1);
+                    break;
+                }
+            }
+        }
+        const size_t seen = (y + 1) * width;
+        if (4 * seen >= pixels && 8 * count > 7 * seen) return seen;
+    }
+    return pixels;
+}
+
+// A cell per color and per pixel its color (true), or a cell per pixel.
+bool MakeCells(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height, size_t limit,
+               std::vector<uint32_t>& cells, std::vector<uint16_t>& colors) {
+    const size_t pixels = width * height;
+    cells.resize(limit);
+    colors.resize(pixels);
+    size_t count;
+    const size_t done = FindColors(src, srcStride, width, height, limit, cells.data(), colors.data(), count);
+    if (done == pixels) {
+        cells.resize(count);
+        cells.shrink_to_fit();
+        return true;
+    }
+    // The pixels so far take their colors' cells, the rest their own.
+    std::vector<uint32_t> each(pixels);
+    for (size_t i = 0; i < done; ++i) each[i] = cells[colors[i]];
+    MakePixelCells(src, srcStride, width, height, done, each.data() + done);
+    cells.swap(each);
+    std::vector<uint16_t>().swap(colors);
+    return false;
+}
+
+// A row from its pixels' colors and the colors' mapped pixels (four bytes
+// each), written as MapCellsMmx writes a row.
+void SpreadColors(const uint32_t* mapped, const uint16_t* colors, uint8_t* dst, size_t pixels) {
+    if (pixels == 0) return;
+    size_t i = 0;
+    for (; i + 4 < pixels; i += 4, dst += 12) {  // four at a time: a loop's count and step for four pixels
+        std::memcpy(dst, &mapped[colors[i]], 4);
+        std::memcpy(dst + 3, &mapped[colors[i + 1]], 4);
+        std::memcpy(dst + 6, &mapped[colors[i + 2]], 4);
+        std::memcpy(dst + 9, &mapped[colors[i + 3]], 4);
+    }
+    for (; i + 1 < pixels; ++i, dst += 3) std::memcpy(dst, &mapped[colors[i]], 4);
+    std::memcpy(dst, &mapped[colors[i]], 3);
+}
+
 #if defined(__i386__)
 bool g_vectorRegistersSaved = false;
 #else
@@ -591,36 +690,43 @@ void RdtMapper::MapBgrRows(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst
         MapBgrRows(src, srcStride, dst, dstStride, width, height);
         return;
     }
-    if (cells.width_ != width || cells.height_ != height || cells.cells_.size() != pixels) {
+    if (cells.width_ != width || cells.height_ != height) {
         cells.Clear();
         try {
-            cells.cells_.resize(pixels);
+            const size_t limit = std::min(pixels - pixels / 8, MapCells::MaxColors);
+            if (MakeCells(src, srcStride, width, height, limit, cells.cells_, cells.colors_))
+                cells.mapped_.resize(cells.cells_.size());
         } catch (const std::bad_alloc&) {
             cells.Clear();
             MapBgrRows(src, srcStride, dst, dstStride, width, height);
             return;
         }
-        uint32_t* c = cells.cells_.data();
-        const uint8_t* row = src;
-        for (size_t y = 0; y < height; ++y, row += srcStride) {
-            const uint8_t* p = row;
-            for (size_t x = 0; x < width; ++x, p += 3) {
-                const unsigned r = p[2], g = p[1], b = p[0];
-                *c++ = CellNode(r, g, b) << 12 | (r & 15u) << 8 | (g & 15u) << 4 | (b & 15u);
-            }
-        }
         cells.width_ = width;
         cells.height_ = height;
     }
+    const bool byColor = !cells.colors_.empty();
     const uint32_t* c = cells.cells_.data();
+    uint8_t* mapped = reinterpret_cast<uint8_t*>(cells.mapped_.data());
 #if QV_X86
     if (kernel_ == MapKernel::Mmx) {
         const __m64* table = static_cast<const __m64*>(Prepared());
-        for (size_t y = 0; y < height; ++y, c += width, dst += dstStride) MapCellsMmx(table, c, dst, width);
-        return;
-    }
+        if (byColor)
+            MapCellsMmx<4>(table, c, mapped, cells.cells_.size());
+        else
+            for (size_t y = 0; y < height; ++y, c += width, dst += dstStride) MapCellsMmx<3>(table, c, dst, width);
+    } else
 #endif
-    for (size_t y = 0; y < height; ++y, c += width, dst += dstStride) MapCellsFpu(wide_.data(), c, dst, width);
+    {
+        if (byColor)
+            MapCellsFpu<4>(wide_.data(), c, mapped, cells.cells_.size());
+        else
+            for (size_t y = 0; y < height; ++y, c += width, dst += dstStride)
+                MapCellsFpu<3>(wide_.data(), c, dst, width);
+    }
+    if (!byColor) return;
+    const uint16_t* color = cells.colors_.data();
+    for (size_t y = 0; y < height; ++y, color += width, dst += dstStride)
+        SpreadColors(cells.mapped_.data(), color, dst, width);
 }
 
 void MapRgbThroughRdt(const uint8_t* src, uint8_t* dst, size_t pixels) {

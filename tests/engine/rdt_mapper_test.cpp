@@ -141,16 +141,27 @@ TEST(BulkMapping, EveryColorMatchesTheScalarLookup) {
             ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size()), 0)
                 << MapKernelName(mapper.Kernel()) << " rgb, red " << r;
 
-            // Without kept cells, then with cells made from this plane.
-            for (int withCells = 0; withCells < 2; ++withCells) {
+            // Without kept cells, then with cells made from this plane (a
+            // cell per pixel: every color is distinct), then from each half
+            // of the plane with every row twice (a cell per color).
+            constexpr size_t Row = 3 * 256;
+            for (int way = 0; way < 4; ++way) {
                 MapCells cells;
-                if (withCells)
-                    mapper.MapBgrRows(bgr.data(), 3 * 256, out.data(), 3 * 256, 256, 256, cells);
+                const uint8_t* from = bgr.data();
+                auto source = [way](size_t y) { return way < 2 ? y : (way - 2) * 128 + y / 2; };
+                if (way >= 2) {
+                    for (size_t y = 0; y < 256; ++y) std::memcpy(&out[y * Row], &bgr[source(y) * Row], Row);
+                    from = out.data();  // mapped in place
+                }
+                if (way == 0)
+                    mapper.MapBgrRows(from, Row, out.data(), Row, 256, 256);
                 else
-                    mapper.MapBgrRows(bgr.data(), 3 * 256, out.data(), 3 * 256, 256, 256);
+                    mapper.MapBgrRows(from, Row, out.data(), Row, 256, 256, cells);
                 for (size_t i = 0; i < Plane; ++i) std::swap(out[3 * i], out[3 * i + 2]);
-                ASSERT_EQ(std::memcmp(out.data(), expected.data(), out.size()), 0)
-                    << MapKernelName(mapper.Kernel()) << " bgr, red " << r << (withCells ? ", cells" : "");
+                for (size_t y = 0; y < 256; ++y) {
+                    ASSERT_EQ(std::memcmp(&out[y * Row], &expected[source(y) * Row], Row), 0)
+                        << MapKernelName(mapper.Kernel()) << " bgr, red " << r << ", way " << way << ", row " << y;
+                }
             }
         }
     }
@@ -161,11 +172,23 @@ TEST_P(MapperKernel, RowsWithPaddingOddWidthsNegativeStrideAndInPlace) {
     const RdtMapper mapper(table.data(), GetParam());
     std::mt19937 rng(3);
     MapCells cells;
-    for (size_t width : {1, 7, 8, 13, 31, 100}) {
-        const size_t height = 5;
+    // Random pixels (colors 0: every one distinct, so a cell a pixel), or
+    // pixels of that many random colors, the first 18 two by two: the cells
+    // keep each color once up to seven colors in eight pixels (70 of 80),
+    // not above (76 of 85, found out at the last pixel).
+    const struct {
+        size_t Width, Colors;
+    } pictures[] = {{1, 0}, {7, 0}, {8, 0}, {13, 0}, {31, 0}, {100, 0}, {16, 70}, {17, 76}, {64, 7}, {99, 1}};
+    for (const auto& picture : pictures) {
+        const size_t width = picture.Width, height = 5;
         const ptrdiff_t stride = static_cast<ptrdiff_t>((width * 3 + 3) & ~size_t{3});  // DIB rows: 4-byte multiple
         std::vector<uint8_t> image(stride * height + 1);
         for (uint8_t& v : image) v = static_cast<uint8_t>(rng());
+        std::vector<uint8_t> palette(3 * picture.Colors);
+        for (uint8_t& v : palette) v = static_cast<uint8_t>(rng());
+        for (size_t i = 0; i < width * height && picture.Colors != 0; ++i)
+            std::memcpy(&image[(height - 1 - i / width) * stride + i % width * 3],  // in the order mapped below
+                        &palette[(i < 18 ? i / 2 : i - 9) % picture.Colors * 3], 3);
         const uint8_t guard = image.back();
 
         std::vector<uint8_t> expected = image;
