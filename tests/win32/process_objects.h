@@ -20,13 +20,16 @@ inline int GdiObjectCount() {
         uint64_t User;
     };
     // TEB -> PEB -> GdiSharedHandleTable; the entries are alike on both ABIs.
+    // The PEB is read from the TEB's segment directly (the headers' TEB
+    // intrinsics trip GCC's array bounds warning).
+    uint8_t* peb;
 #if defined(__i386__)
-    constexpr size_t PebInTeb = 0x30, TableInPeb = 0x94;
+    constexpr size_t TableInPeb = 0x94;
+    __asm__("movl %%fs:0x30, %0" : "=r"(peb));
 #else
-    constexpr size_t PebInTeb = 0x60, TableInPeb = 0xF8;
+    constexpr size_t TableInPeb = 0xF8;
+    __asm__("movq %%gs:0x60, %0" : "=r"(peb));
 #endif
-    auto* teb = reinterpret_cast<uint8_t*>(NtCurrentTeb());
-    auto* peb = *reinterpret_cast<uint8_t**>(teb + PebInTeb);
     const auto* table = *reinterpret_cast<Entry**>(peb + TableInPeb);
     if (!table) return -1;
     int count = 0;
