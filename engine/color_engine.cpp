@@ -197,7 +197,8 @@ inline LabColor AdjustLab(const AdjustmentParameters& p, LabColor lab, NodeTrace
 // Steps 1 to 3 of every node depend only on the three balance gammas. A
 // rebuild with the same gammas (brightness, contrast or saturation moved)
 // takes them from here; the values are the very doubles computed before.
-// Their brightened lightness depends on the lightness exponent besides.
+// Their brightened lightness depends on the lightness exponent besides (the
+// last table's, once the lattice is valid).
 constexpr int LatticeNodes = RdtGrid * RdtGrid * RdtGrid;
 
 struct LatticeLab {
@@ -206,7 +207,6 @@ struct LatticeLab {
     double L[LatticeNodes];
     double A[LatticeNodes];
     double B[LatticeNodes];
-    bool BrightValid = false;
     double Exponent = 0.0;
     double BrightL[LatticeNodes];
 };
@@ -237,12 +237,11 @@ struct GridCell {
 };
 
 // The cells of each node's chroma coordinates in the last table built, the
-// saturation they were found for, and the rest that table was built with.
+// saturation they were found for, and that table's contrast and base table.
 struct KeptChromaCells {
     bool Valid = false;
     double Factor = 0.0;
     double Contrast = 0.0;
-    double Exponent = 0.0;
     const uint8_t* Base = nullptr;
     GridCell A[LatticeNodes];
     GridCell B[LatticeNodes];
@@ -285,6 +284,7 @@ inline int NearInteger(double v) {
 // and its sign says whether that was rounded up.
 inline int FloorNonNegative(double v) {
 #if (defined(__i386__) || defined(__x86_64__)) && !defined(__SSE2_MATH__)
+    // NearInteger's sum, kept: the integer back as a double costs a store and a load.
     constexpr double Shift = 0x1.8p52;
     const double s = v + Shift;
     uint32_t low;
@@ -299,8 +299,8 @@ inline int FloorNonNegative(double v) {
 // index outside the table; Limited: the caller has done so) and finds its
 // cell. The table gives the cell of floor(v - grid[0]); an index one above
 // it (v - grid[0] rounded up, to nearest or onto the next integer) skips at
-// most the one grid value at that integer, which the sign of v less it undoes.
-// CellWithNumerator leaves the division for DivideCells: Lower holds grid[u] - v.
+// most the one grid value at that integer, which the sign of v less it
+// undoes. Lower holds grid[u] - v, for DivideCells or LocateInGrid to divide.
 template <bool Limited = false>
 inline GridCell CellWithNumerator(double v, const double (&grid)[LabGridPoints], const int32_t* upper) {
     if (!Limited) v = AtMost(AtLeast(v, grid[0]), grid[16]) + 0.0;  // -0 becomes 0
@@ -309,9 +309,8 @@ inline GridCell CellWithNumerator(double v, const double (&grid)[LabGridPoints],
     return {u, grid[u] - v};
 }
 
-template <bool Limited = false>
 inline GridCell LocateInGrid(double v, const double (&grid)[LabGridPoints], const int32_t* upper) {
-    GridCell cell = CellWithNumerator<Limited>(v, grid, upper);
+    GridCell cell = CellWithNumerator(v, grid, upper);
     cell.Lower /= grid[cell.Upper] - grid[cell.Upper - 1];
     return cell;
 }
@@ -804,7 +803,7 @@ void BuildRdt(const ColorAdjustment& color) {
 
     LatticeLab& lattice = g_latticeLab;
     KeptChromaCells& chroma = g_chromaCells;
-    const bool brightKept = lattice.BrightValid && lattice.Exponent == p.LightnessExponent;
+    const bool brightKept = lattice.Valid && lattice.Exponent == p.LightnessExponent;
     bool latticeMoved = !lattice.Valid;
     int keptAxis = -1;  // the plane of nodes that keep their L*a*b*, if one gamma moved
     for (int c = 0; c < 3; ++c) {
@@ -835,7 +834,6 @@ void BuildRdt(const ColorAdjustment& color) {
     if (!brightKept || latticeMoved) {
         BrightenLattice(p.LightnessExponent, lattice, brightKept ? keptAxis : -1);
         lattice.Exponent = p.LightnessExponent;
-        lattice.BrightValid = true;
     }
 
     const double* base = WidenedBaseTable(p.BaseColorTable);
@@ -849,7 +847,7 @@ void BuildRdt(const ColorAdjustment& color) {
     // gamma leaves the nodes on the kept plane as the previous build made
     // them, when everything else is as it was.
     const bool sameRest = done == 0 && chroma.Valid && chroma.Factor == p.ChromaFactor;
-    if (sameRest && keptAxis >= 0 && chroma.Contrast == p.ContrastBlend && chroma.Exponent == p.LightnessExponent &&
+    if (sameRest && keptAxis >= 0 && brightKept && chroma.Contrast == p.ContrastBlend &&
         chroma.Base == p.BaseColorTable) {
         ForNodesOff(keptAxis, [&](int begin, int end) { AdjustAndLookUp(p, lattice, base, false, begin, end); });
     } else {
@@ -858,7 +856,6 @@ void BuildRdt(const ColorAdjustment& color) {
     chroma.Valid = done == 0;
     chroma.Factor = p.ChromaFactor;
     chroma.Contrast = p.ContrastBlend;
-    chroma.Exponent = p.LightnessExponent;
     chroma.Base = p.BaseColorTable;
 }
 

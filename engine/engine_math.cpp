@@ -405,8 +405,8 @@ inline uint32_t HighWord(const double* x) {
 }
 
 // x^(1/3 - 2^-54/3) by the steps of EnginePowOneThirdHeld in extended
-// precision, where no product needs splitting. The seed's parabola through
-// its centre, u (1 - z/3 + 2z^2/9), starts within 2^-20.5 and one Newton
+// precision, where no product needs splitting. The seed corrected to second
+// order about its centre, u (1 - z/3 + 2z^2/9), is within 2^-20.5 and one Newton
 // step reaches 2^-40; the last step, on t, leaves less than 2^-76 of its own
 // (its error squared, and u^2 for 1 / (m^(1/3) t)). The error of t + tail:
 // that step's residual m - t^3 carries t^3's two roundings, 2^-63 m, which
